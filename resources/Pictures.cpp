@@ -1,0 +1,38 @@
+#include "resources/Pictures.h"
+
+#include <QString>
+
+// Registers the embedded pictures once. Kept outside any namespace, as the resource
+// initialiser must be; calling it also keeps a static link from dropping the data.
+static void EnsureResourcesLoaded() {
+    static const bool loaded = [] {
+        Q_INIT_RESOURCE(kadrant_pictures);
+        return true;
+    }();
+    (void)loaded;
+}
+
+namespace {
+
+bool IsPictureId(int id) {
+    return (id >= 115 && id <= 117) || (id >= 119 && id <= 124);
+}
+
+} // namespace
+
+QImage KadrantPicture(int id) {
+    if (!IsPictureId(id))
+        return QImage();
+    EnsureResourcesLoaded();
+    return QImage(QStringLiteral(":/kadrant/pictures/%1.png").arg(id));
+}
+
+QIcon KadrantIcon(int id) {
+    if (id != 10)
+        return QIcon();
+    EnsureResourcesLoaded();
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/kadrant/pictures/10-32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/kadrant/pictures/10-64.png"), QSize(64, 64));
+    return icon;
+}

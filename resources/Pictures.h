@@ -1,0 +1,11 @@
+// Kadrant's pictures and window icon, looked up by the numeric ids the dialogs use.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+// Picture by id (115 to 124); a null image for an id that has no picture.
+QImage KadrantPicture(int id);
+
+// Window icon by id (10); a null icon for any other id.
+QIcon KadrantIcon(int id);
