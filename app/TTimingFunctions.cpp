@@ -1,0 +1,412 @@
+#include "app/TTimingFunctions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr uint32_t SecondMs = 1000;
+constexpr int32_t LineOne = 1;
+// Largest count of seconds whose milliseconds still fit a signed 32-bit value.
+constexpr int32_t MaxSecondsAsMs = INT32_MAX / 1000;
+
+// value + 1, rolling over to 0 at limit; computed wide so a stored value near INT32_MAX cannot
+// overflow.
+int32_t NextOnOdometer(int32_t value, int32_t limit) {
+    const int64_t next = static_cast<int64_t>(value) + 1;
+    return static_cast<int32_t>(next >= limit ? next % limit : next);
+}
+
+int32_t SecondsPerUnit(int32_t displayType) {
+    switch (displayType) {
+    case DisplayMinutes:
+        return 60;
+    case DisplayHours:
+        return 3600;
+    case DisplayDays:
+        return 86400;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int32_t LastNineDigits(int64_t value) {
+    if (value >= 0)
+        return static_cast<int32_t>(value % NineDigitLimit);
+    const uint64_t magnitude = 0 - static_cast<uint64_t>(value); // safe for INT64_MIN too
+    return -static_cast<int32_t>(magnitude % (NineDigitLimit / 10));
+}
+
+TTimingFunctions::TTimingFunctions(TSettingsRecord& settings, TTimingHost& host, TBoard& board,
+                                   TClock& clock, TSoundPlayer& sound)
+    : Settings(settings), Host(host), Board(board), Clock(clock), Sound(sound) {}
+
+void TTimingFunctions::DoCommand(int controlId) {
+    if (controlId < ControlCountUp || controlId > ControlLapCounter)
+        return;
+    if (Host.Updating())
+        return;
+    Host.TransferFromControls();
+    switch (controlId) {
+    case ControlCountUp:
+        ChooseCountUp();
+        break;
+    case ControlCountDown:
+        ChooseCountDown();
+        break;
+    case ControlTest:
+        ChooseTest();
+        break;
+    case ControlLapCounter:
+        ChooseLapCounter();
+        break;
+    case ControlStart:
+        Start();
+        break;
+    case ControlStop:
+        Stop();
+        break;
+    case ControlReset:
+        Reset();
+        break;
+    }
+}
+
+void TTimingFunctions::ChooseCountUp() {
+    Host.TransferFromControls();
+    Host.UpdateControlStates();
+    State.running = false;
+    Host.SetDisplayValue(ComputeDisplayValue(), true, true);
+    Board.Clear();
+    Host.FocusControl(ControlStartTime);
+}
+
+void TTimingFunctions::ChooseCountDown() {
+    Host.TransferFromControls();
+    State.running = false;
+    Host.UpdateControlStates();
+    Host.SetDisplayValue(ComputeDisplayValue(), true, true);
+    Board.Clear();
+    Host.FocusControl(ControlStartTime);
+}
+
+void TTimingFunctions::ChooseTest() {
+    Host.TransferFromControls();
+    State.running = false;
+    State.testStep = 0;
+    Host.SetDisplayValue(0, true, true);
+    Board.Clear();
+    Host.UpdateControlStates();
+}
+
+void TTimingFunctions::ChooseLapCounter() {
+    Host.TransferFromControls();
+    State.running = false;
+    Settings.lapNumber = 0;
+    Host.UpdateControlStates();
+    Host.FocusControl(ControlInitialNumber);
+    Host.SetDisplayValue(0, true, false);
+    SendValue(0);
+}
+
+void TTimingFunctions::Start() {
+    switch (Settings.functionCode) {
+    case FunctionCountUp:
+    case FunctionCountDown: {
+        if (Settings.functionCode == FunctionCountUp && Settings.displayType == DisplayPcClock) {
+            // Nothing is shown until the local time's second changes.
+            State.lastClock = ReadClock();
+            State.running = true;
+            break;
+        }
+        State.tickAnchor = Clock.TickCount();
+        State.unitSeconds = 0;
+        const int32_t value = ComputeDisplayValue();
+        SendValue(value);
+        Host.SetDisplayValue(value, true, false);
+        // A count-down from zero does not start; nor does one from a (corrupt) negative count,
+        // which would never reach zero.
+        if (Settings.functionCode == FunctionCountUp || (value != 0 && State.count > 0))
+            State.running = true;
+        break;
+    }
+    case FunctionTest:
+        State.tickAnchor = Clock.TickCount();
+        State.running = true;
+        break;
+    case FunctionLapCounter:
+        Settings.lapNumber = NextOnOdometer(Settings.lapNumber, NineDigitLimit);
+        SendValue(Settings.lapNumber);
+        Host.SetDisplayValue(Settings.lapNumber, true, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TTimingFunctions::Stop() {
+    if (Settings.functionCode != FunctionLapCounter) {
+        State.running = false; // the display and the board keep the last value
+        return;
+    }
+    if (Settings.lapNumber > 0)
+        --Settings.lapNumber;
+    Host.SetDisplayValue(Settings.lapNumber, true, false);
+    SendValue(Settings.lapNumber);
+}
+
+void TTimingFunctions::Reset() {
+    State.running = false;
+    if (Settings.displayType >= DisplaySeconds) {
+        State.count = Settings.startNumber;
+    } else {
+        State.count = Settings.startTime / 1000;
+        if (State.startSelector == 2 && Settings.secondStartTime != 0)
+            State.count = Settings.secondStartTime / 1000;
+    }
+    State.testStep = 0;
+    Settings.lapNumber = Settings.initialNumber;
+
+    switch (Settings.functionCode) {
+    case FunctionCountUp:
+        if (Settings.displayType == DisplayPcClock)
+            break;
+        [[fallthrough]];
+    case FunctionCountDown: {
+        const int32_t value = ComputeDisplayValue();
+        Host.SetDisplayValue(value, true, false);
+        SendValue(value);
+        break;
+    }
+    case FunctionTest:
+        Host.SetDisplayValue(0, false, true);
+        Board.SetLineText(LineOne, "000000000");
+        break;
+    case FunctionLapCounter:
+        Host.SetDisplayValue(Settings.lapNumber, true, false);
+        SendValue(Settings.lapNumber);
+        break;
+    default:
+        break;
+    }
+}
+
+void TTimingFunctions::OnDisplayTypeChanged() {
+    if (Host.Updating())
+        return;
+    Host.TransferFromControls();
+    State.running = false;
+    Host.UpdateControlStates();
+    TakeInitialNumber();
+}
+
+void TTimingFunctions::OnStartTimeChanged() {
+    if (Host.Updating())
+        return;
+    Host.TransferFromControls();
+    // The first start time also when the second field changed.
+    if (!State.running)
+        State.count = Settings.startTime / 1000;
+}
+
+void TTimingFunctions::OnInitialNumberChanged() {
+    if (Host.Updating())
+        return;
+    Host.TransferFromControls();
+    TakeInitialNumber();
+    if (Settings.functionCode == FunctionLapCounter) {
+        Settings.lapNumber = Settings.initialNumber;
+        Host.SetDisplayValue(Settings.lapNumber, true, true);
+        SendValue(Settings.lapNumber);
+    }
+}
+
+void TTimingFunctions::TakeInitialNumber() {
+    if (Settings.functionCode != FunctionCountUp && Settings.functionCode != FunctionCountDown)
+        return;
+    Settings.startNumber = Settings.initialNumber;
+    if (!State.running)
+        State.count = Settings.startNumber;
+}
+
+int32_t TTimingFunctions::ComputeDisplayValue() {
+    if (Settings.displayType == DisplayHhmmss)
+        return HhmmssValue(State.count);
+    return LastNineDigits(State.count);
+}
+
+int32_t TTimingFunctions::HhmmssValue(int32_t seconds) {
+    if (seconds >= -MaxSecondsAsMs && seconds <= MaxSecondsAsMs) {
+        const int32_t ms = seconds * 1000;
+        return Temps.Hours(ms) * 10000 + Temps.Minutes(ms) * 100 + Temps.Seconds(ms);
+    }
+    // Beyond 596:31:23 the milliseconds leave 32 bits: split the seconds themselves, and keep
+    // the last five digits of the hours so the value still fits the nine digits.
+    const int64_t magnitude = std::llabs(static_cast<int64_t>(seconds));
+    const int64_t hours = magnitude / 3600;
+    const int64_t value = hours * 10000 + (magnitude / 60 % 60) * 100 + magnitude % 60;
+    return LastNineDigits(value);
+}
+
+void TTimingFunctions::SendValue(int32_t value) {
+    const int32_t digits = LastNineDigits(value);
+    char text[16];
+    // A negative value (only from a damaged settings file) keeps eight digits after its sign.
+    std::snprintf(text, sizeof text, digits < 0 ? "%9.8d" : "%9.9d", digits);
+    // Leading zeros become blanks; the ninth digit always stays.
+    for (int i = 0; i < 8 && text[i] == '0'; ++i)
+        text[i] = ' ';
+    Board.SetLineText(LineOne, text);
+}
+
+void TTimingFunctions::OnTimerTick() {
+    if (Settings.functionCode == FunctionCountUp && Settings.displayType == DisplayPcClock) {
+        ShowPcClock();
+        return;
+    }
+    if (Clock.TickCount() - State.tickAnchor < SecondMs)
+        return;
+    // The anchor moves by exactly one second, not to now: no time is lost to timer lateness,
+    // a stall is caught up one second per tick, and the unsigned difference survives the wrap.
+    State.tickAnchor += SecondMs;
+    if (!State.running)
+        return;
+    CountSecond();
+}
+
+void TTimingFunctions::ShowPcClock() {
+    if (!State.running)
+        return;
+    const TClockTime now = ReadClock();
+    if (now.second == State.lastClock.second)
+        return;
+    State.lastClock = now;
+    Show(now.hour * 10000 + now.minute * 100 + now.second);
+}
+
+void TTimingFunctions::CountSecond() {
+    switch (Settings.functionCode) {
+    case FunctionCountUp:
+        CountUpSecond();
+        break;
+    case FunctionCountDown:
+        CountDownSecond();
+        break;
+    case FunctionTest:
+        ShowTestPattern();
+        break;
+    default:
+        break;
+    }
+}
+
+// One second more within the current minute, hour or day; true when that unit is complete.
+bool TTimingFunctions::AdvanceUnit() {
+    if (++State.unitSeconds < SecondsPerUnit(Settings.displayType))
+        return false;
+    State.unitSeconds = 0;
+    return true;
+}
+
+void TTimingFunctions::CountUpSecond() {
+    switch (Settings.displayType) {
+    case DisplayHhmmss:
+        State.count = NextOnOdometer(State.count, HhmmssSecondsLimit);
+        break;
+    case DisplaySeconds:
+        State.count = NextOnOdometer(State.count, NineDigitLimit);
+        break;
+    case DisplayMinutes:
+    case DisplayHours:
+    case DisplayDays:
+        if (AdvanceUnit())
+            State.count = NextOnOdometer(State.count, NineDigitLimit);
+        break;
+    default:
+        break;
+    }
+    Show(ComputeDisplayValue());
+}
+
+void TTimingFunctions::CountDownSecond() {
+    if (State.loopPending) {
+        if (Settings.secondStartTime != 0 && ++State.startSelector > 2)
+            State.startSelector = 1;
+        // The restart belongs to this counted second: keep its anchor rather than START's "now",
+        // so a loop does not drift by the timer's lateness at every restart.
+        const uint32_t anchor = State.tickAnchor;
+        DoCommand(ControlReset);
+        DoCommand(ControlStart);
+        State.tickAnchor = anchor;
+        State.skipNextSend = true;
+        State.loopPending = false;
+    } else {
+        switch (Settings.displayType) {
+        case DisplayHhmmss:
+        case DisplaySeconds:
+            --State.count;
+            break;
+        case DisplayMinutes:
+        case DisplayHours:
+        case DisplayDays:
+            if (AdvanceUnit())
+                --State.count;
+            break;
+        default:
+            break; // "Horloge PC" counts nothing down
+        }
+    }
+
+    const int32_t value = ComputeDisplayValue();
+    if (State.skipNextSend)
+        State.skipNextSend = false;
+    else
+        SendValue(value);
+    Host.SetDisplayValue(value, true, false);
+    if (value != 0)
+        return;
+
+    PlaySoundFile();
+    if (Settings.inLoop) {
+        State.loopPending = true;
+        return;
+    }
+    DoCommand(ControlStop);
+}
+
+void TTimingFunctions::ShowTestPattern() {
+    ++State.testStep;
+    const int32_t value = (State.testStep - 1) * 111111111;
+    char text[16];
+    std::snprintf(text, sizeof text, "%9.9d", value);
+    Board.SetLineText(LineOne, text);
+    Host.SetDisplayValue(value, false, true);
+    if (State.testStep == 10)
+        State.testStep = 0;
+}
+
+void TTimingFunctions::PlaySoundFile() {
+    // The field comes from the settings file: never read past its 256 bytes.
+    const std::string path(Settings.soundFile, strnlen(Settings.soundFile, SoundFileSize));
+    if (!path.empty())
+        Sound.Play(path.c_str());
+}
+
+void TTimingFunctions::Show(int32_t value) {
+    SendValue(value);
+    Host.SetDisplayValue(value, true, false);
+}
+
+TClockTime TTimingFunctions::ReadClock() {
+    const TLocalTime now = Clock.LocalTime();
+    TClockTime time;
+    time.hour = static_cast<uint8_t>(now.hour);
+    time.minute = static_cast<uint8_t>(now.minute);
+    time.hundredths = static_cast<uint8_t>(now.milliseconds / 10);
+    time.second = static_cast<uint8_t>(now.second);
+    return time;
+}

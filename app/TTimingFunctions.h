@@ -1,0 +1,115 @@
+// The four functions of the main window (Count-up, Count-down, Test, Lap counter): what the
+// buttons do and what each timer tick counts and shows. Free of any window: the main dialog
+// reaches it through TTimingHost, the board through TBoard, time through TClock.
+#pragma once
+
+#include "app/SettingsRecord.h"
+#include "app/TBoard.h"
+#include "app/TClock.h"
+#include "app/TSoundPlayer.h"
+#include "scoreboard/TTemps.h"
+
+#include <cstdint>
+
+// Control ids of the main dialog that the timing functions handle or move the focus to.
+enum TTimingControl : int {
+    ControlCountUp = 103,
+    ControlCountDown = 104,
+    ControlTest = 105,
+    ControlStart = 106, // the plus sign in Lap counter mode
+    ControlStop = 107,  // the minus sign in Lap counter mode
+    ControlReset = 108,
+    ControlLapCounter = 109,
+    ControlInitialNumber = 110,
+    ControlStartTime = 111,
+};
+
+// What the timing functions need of the main dialog.
+class TTimingHost {
+public:
+    virtual ~TTimingHost() = default;
+    // Raised while the dialog copies the settings into its controls.
+    virtual bool Updating() const = 0;
+    virtual void TransferFromControls() = 0;
+    virtual void UpdateControlStates() = 0;
+    virtual void FocusControl(int controlId) = 0;
+    // The digital display's SetValue.
+    virtual void SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) = 0;
+};
+
+// The local time last shown by "Horloge PC".
+struct TClockTime {
+    uint8_t hour = 0;
+    uint8_t minute = 0;
+    uint8_t hundredths = 0;
+    uint8_t second = 0;
+};
+
+// Not saved; all zero at start except startSelector.
+struct TTimingState {
+    bool running = false;
+    int32_t count = 0;         // in the unit of the display type
+    int32_t unitSeconds = 0;   // seconds counted within the current minute, hour or day
+    uint32_t tickAnchor = 0;   // tick-counter time of the last counted second
+    int32_t testStep = 0;      // 0 to 10
+    bool loopPending = false;  // the count-down restarts at the next second
+    bool skipNextSend = false; // the restart already sent this second's value
+    int32_t startSelector = 1; // the start time the next count-down reset uses: 1 or 2
+    TClockTime lastClock;
+};
+
+// The board has nine digits: larger counts roll over to 0 as an odometer does.
+constexpr int32_t NineDigitLimit = 1000000000;
+// "hhmmss" rolls over after 99999:59:59, the largest time nine digits hold.
+constexpr int32_t HhmmssSecondsLimit = 100000 * 3600;
+
+class TTimingFunctions {
+public:
+    TTimingFunctions(TSettingsRecord& settings, TTimingHost& host, TBoard& board, TClock& clock,
+                     TSoundPlayer& sound);
+
+    // START, STOP and RESET pressed by the user use the first start time again.
+    void SelectFirstStartTime() { State.startSelector = 1; }
+
+    void DoCommand(int controlId);
+    void OnTimerTick();
+    void OnDisplayTypeChanged();
+    void OnStartTimeChanged();
+    void OnInitialNumberChanged();
+    void TakeInitialNumber();
+    int32_t ComputeDisplayValue();
+    void SendValue(int32_t value);
+
+    TTimingState State;
+
+private:
+    void ChooseCountUp();
+    void ChooseCountDown();
+    void ChooseTest();
+    void ChooseLapCounter();
+    void Start();
+    void Stop();
+    void Reset();
+
+    void ShowPcClock();
+    void CountSecond();
+    void CountUpSecond();
+    void CountDownSecond();
+    void ShowTestPattern();
+    bool AdvanceUnit();
+    void PlaySoundFile();
+    void Show(int32_t value);
+    int32_t HhmmssValue(int32_t seconds);
+    TClockTime ReadClock();
+
+    TSettingsRecord& Settings;
+    TTimingHost& Host;
+    TBoard& Board;
+    TClock& Clock;
+    TSoundPlayer& Sound;
+    TTemps Temps;
+};
+
+// The last nine digits of a value, so that its text always fills exactly nine characters
+// (a negative value keeps its sign and eight digits).
+int32_t LastNineDigits(int64_t value);

@@ -1,0 +1,16 @@
+# The timing functions and their clock: no window toolkit, so the tests drive them directly.
+add_library(kadrant_timing STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/TTimingFunctions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TClock.cpp)
+target_include_directories(kadrant_timing PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kadrant_timing PUBLIC kadrant_temps)
+set_target_properties(kadrant_timing PROPERTIES AUTOMOC OFF)
+
+if(KADRANT_BUILD_GUI)
+    # The count-down's sound, played through Qt Multimedia.
+    add_library(kadrant_sound STATIC
+        ${CMAKE_CURRENT_LIST_DIR}/TQtSoundPlayer.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/TQtSoundPlayer.h)
+    target_include_directories(kadrant_sound PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(kadrant_sound PUBLIC Qt6::Multimedia Qt6::Widgets)
+endif()

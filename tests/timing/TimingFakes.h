@@ -1,0 +1,63 @@
+// Stand-ins for the main dialog, the board, the clock and the sound player, recording what the
+// timing functions do to them.
+#pragma once
+
+#include "app/TBoard.h"
+#include "app/TClock.h"
+#include "app/TSoundPlayer.h"
+#include "app/TTimingFunctions.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TDisplayCall {
+    int32_t value;
+    bool blankLeading;
+    bool blankZero;
+    bool operator==(const TDisplayCall&) const = default;
+};
+
+class TFakeHost : public TTimingHost {
+public:
+    bool Updating() const override { return updating; }
+    void TransferFromControls() override { ++transfers; }
+    void UpdateControlStates() override { ++controlStateUpdates; }
+    void FocusControl(int controlId) override { focused.push_back(controlId); }
+    void SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) override {
+        display.push_back({value, blankLeading, blankZero});
+    }
+
+    bool updating = false;
+    int transfers = 0;
+    int controlStateUpdates = 0;
+    std::vector<int> focused;
+    std::vector<TDisplayCall> display;
+};
+
+// Records line texts in order; a Clear is recorded as "<clear>".
+class TRecordingBoard : public TBoard {
+public:
+    void SetLineText(int line, const char* text) override {
+        texts.push_back(line == 1 ? std::string(text) : "<line " + std::to_string(line) + ">");
+    }
+    void Clear() override { texts.push_back("<clear>"); }
+
+    std::vector<std::string> texts;
+};
+
+class TFakeClock : public TClock {
+public:
+    uint32_t TickCount() override { return tick; }
+    TLocalTime LocalTime() override { return time; }
+
+    uint32_t tick = 0;
+    TLocalTime time;
+};
+
+class TRecordingSound : public TSoundPlayer {
+public:
+    void Play(const char* path) override { played.push_back(path); }
+
+    std::vector<std::string> played;
+};
