@@ -1,0 +1,99 @@
+#include "scoreboard/TScbThread.h"
+
+#include "scoreboard/TScbDriver.h"
+
+#include <chrono>
+#include <cstring>
+
+TScbThread::TScbThread(TScbDriver& owner)
+    : Owner(owner), Queue(std::make_unique<char[]>(QueueSize)) {}
+
+TScbThread::~TScbThread() {
+    RequestStop();
+    Join();
+}
+
+void TScbThread::Start() {
+    if (!Worker.joinable())
+        Worker = std::thread([this] { Run(); });
+}
+
+void TScbThread::RequestStop() {
+    {
+        std::lock_guard<std::mutex> lock(StopMutex);
+        StopRequested = true;
+    }
+    StopSignal.notify_all();
+}
+
+void TScbThread::Join() {
+    if (Worker.joinable())
+        Worker.join();
+}
+
+int TScbThread::Append(const char* text) {
+    size_t length = std::strlen(text);
+    if (length == 0 || length > MaxMessageLength)
+        return 0;
+    uint64_t state = Positions.load(std::memory_order_acquire);
+    if (ReadOf(state) == WriteOf(state)) {
+        // Everything queued has been sent, so the consumer is idle: start again at 0.
+        Positions.compare_exchange_strong(state, 0, std::memory_order_acq_rel);
+        state = Positions.load(std::memory_order_acquire);
+    }
+    uint32_t write = WriteOf(state);
+    if (length >= QueueSize - write)
+        return 0;
+    std::memcpy(Queue.get() + write, text, length + 1);
+    // Release: the bytes are visible before the advanced write position is.
+    Positions.fetch_add((length + 1) * WriteUnit, std::memory_order_release);
+    return 1;
+}
+
+void TScbThread::SendPending() {
+    for (;;) {
+        uint64_t state = Positions.load(std::memory_order_acquire);
+        uint32_t read = ReadOf(state);
+        if (read >= WriteOf(state))
+            break;
+        size_t length = std::strlen(Queue.get() + read);
+        std::memcpy(CurrentMessage, Queue.get() + read, length + 1);
+        SendMessage(CurrentMessage);
+        // Release: the producer's reset only reuses bytes once we are done with them.
+        Positions.fetch_add(length + 1, std::memory_order_acq_rel);
+    }
+}
+
+void TScbThread::SendMessage(const char* message) {
+    std::timed_mutex& lineLock = Owner.LineLock();
+    bool locked = lineLock.try_lock_for(std::chrono::milliseconds(LineLockWaitMs));
+    Owner.WriteText(message);
+    if (locked)
+        lineLock.unlock();
+}
+
+void TScbThread::Run() {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(StopMutex);
+            StopSignal.wait_for(lock, std::chrono::milliseconds(Owner.GetPacingPeriod()),
+                                [this] { return StopRequested; });
+            if (StopRequested)
+                return;
+        }
+        SendPending();
+        // A tail that the line could not take last time goes out now, without waiting.
+        if (Owner.PendingBytes() > 0) {
+            std::lock_guard<std::timed_mutex> lock(Owner.LineLock());
+            Owner.WritePending();
+        }
+    }
+}
+
+int TScbThread::WritePosition() const {
+    return static_cast<int>(WriteOf(Positions.load(std::memory_order_acquire)));
+}
+
+int TScbThread::ReadPosition() const {
+    return static_cast<int>(ReadOf(Positions.load(std::memory_order_acquire)));
+}

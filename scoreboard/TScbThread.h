@@ -1,0 +1,60 @@
+// The sending thread and its transmission queue. The window's thread appends messages (Append,
+// through the driver's QueueText) and never waits; this thread wakes once per pacing period and
+// writes everything queued, in order, under the line lock.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class TScbDriver;
+
+class TScbThread {
+public:
+    static constexpr int QueueSize = 20000;
+    static constexpr int MessageBufferSize = 512;
+    static constexpr int MaxMessageLength = 510;
+    static constexpr int LineLockWaitMs = 10000;
+
+    explicit TScbThread(TScbDriver& owner);
+    ~TScbThread(); // stops and joins a thread still running
+    TScbThread(const TScbThread&) = delete;
+    TScbThread& operator=(const TScbThread&) = delete;
+
+    void Start();
+    void RequestStop();
+    void Join();
+    bool IsRunning() const { return Worker.joinable(); }
+
+    // Producer side, one thread only. Copies the text with its NUL; 1 when queued, 0 when it is
+    // empty, longer than a message may be, or does not fit in the rest of the queue.
+    int Append(const char* text);
+    // Consumer side: sends every message queued so far. Run calls it once per pacing period.
+    void SendPending();
+
+    int WritePosition() const;
+    int ReadPosition() const;
+
+private:
+    void Run();
+    void SendMessage(const char* message);
+
+    // Both positions in one word (write in the high half, read in the low half) so that each
+    // step, the empty-queue reset included, is one atomic operation and none can interleave.
+    static constexpr uint64_t WriteUnit = uint64_t{1} << 32;
+    static uint32_t ReadOf(uint64_t state) { return static_cast<uint32_t>(state); }
+    static uint32_t WriteOf(uint64_t state) { return static_cast<uint32_t>(state >> 32); }
+
+    TScbDriver& Owner;
+    std::unique_ptr<char[]> Queue;
+    std::atomic<uint64_t> Positions{0};
+    char CurrentMessage[MessageBufferSize] = {};
+
+    std::thread Worker;
+    std::mutex StopMutex;
+    std::condition_variable StopSignal;
+    bool StopRequested = false;
+};

@@ -1,0 +1,314 @@
+#include "serial/TSerial.h"
+
+#include "serial/PortPath.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct TDigiGroup {
+    int firstCode;
+    const char* prefix;
+};
+
+constexpr TDigiGroup DigiGroups[] = {{31, "Digi1A"}, {51, "Digi1B"},  {71, "Digi1C"},
+                                     {91, "Digi2A"}, {111, "Digi2B"}, {131, "Digi2C"}};
+
+speed_t SpeedFor(int baudRate) {
+    switch (baudRate) {
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return 0;
+    }
+}
+
+tcflag_t SizeFor(int dataBits) {
+    switch (dataBits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    case 8:
+        return CS8;
+    default:
+        return 0;
+    }
+}
+
+const char* ReasonFor(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "permission denied (the user must be in the dialout group)";
+    case EBUSY:
+    case EWOULDBLOCK:
+        return "in use by another program";
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return "no such device";
+    default:
+        return std::strerror(error);
+    }
+}
+
+// The window stays silent about the line; one line here tells an operator why the board is dark.
+void ReportOpenFailure(const char* portName, const char* path, const char* reason) {
+    std::fprintf(stderr, "kadrant: cannot open port %s (%s): %s\n", portName,
+                 path && *path ? path : "no device", reason);
+}
+
+} // namespace
+
+TSerial::TSerial() : Writer(&TLineWriter::System()) {}
+
+TSerial::~TSerial() {
+    Close();
+}
+
+const char* TSerial::PortName(int portCode, bool withDigi) {
+    static char name[64];
+    if (portCode > 146)
+        return nullptr;
+    name[0] = '\0';
+    if (portCode == 0) {
+        std::snprintf(name, sizeof name, "N.C.");
+    } else if (portCode >= 1 && portCode <= 26) {
+        std::snprintf(name, sizeof name, "Com%d", portCode);
+    } else if (withDigi) {
+        for (const TDigiGroup& group : DigiGroups)
+            if (portCode >= group.firstCode && portCode < group.firstCode + 16)
+                std::snprintf(name, sizeof name, "%s%d", group.prefix,
+                              portCode - group.firstCode + 1);
+    }
+    return name;
+}
+
+void TSerial::SetLineParams(int portCode, int baudRate, int dataBits, int stopBits, int parity,
+                            int receiveSize, int sendSize) {
+    PortCode = portCode;
+    BaudRate = baudRate;
+    DataBits = dataBits;
+    StopBits = stopBits;
+    Parity = parity;
+    ReceiveSize = receiveSize;
+    SendSize = sendSize;
+}
+
+void TSerial::UseWriter(TLineWriter* writer) {
+    Writer = writer ? writer : &TLineWriter::System();
+}
+
+int TSerial::Open() {
+    Close();
+    const char* name = PortName(PortCode, true);
+    // "N.C." and the unnamed codes are the user's "no port", not a failure worth a word.
+    if (PortCode == 0 || name == nullptr || *name == '\0')
+        return 0;
+    char portName[64];
+    std::snprintf(portName, sizeof portName, "%s", name);
+    if (SendSize <= 0) {
+        ReportOpenFailure(portName, nullptr, "no send buffer size recorded");
+        return 0;
+    }
+    if (!OpenDevice(portName))
+        return 0;
+    Ring = std::make_unique<char[]>(SendSize);
+    RingSize = static_cast<uint32_t>(SendSize);
+    WritePos = 0;
+    SendPos = 0;
+    Vanished.store(false, std::memory_order_relaxed);
+    return 1;
+}
+
+int TSerial::OpenDevice(const char* portName) {
+    std::string path = portpath::DevicePathFor(portName);
+    if (path.empty()) {
+        ReportOpenFailure(portName, nullptr, "no device for this name (make a link ports/<name>)");
+        return 0;
+    }
+    // A regular file or a directory behind the name is not a port: never write into it.
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        ReportOpenFailure(portName, path.c_str(), ReasonFor(errno));
+        return 0;
+    }
+    if (!S_ISCHR(info.st_mode)) {
+        ReportOpenFailure(portName, path.c_str(), "not a character device");
+        return 0;
+    }
+    Fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0) {
+        ReportOpenFailure(portName, path.c_str(), ReasonFor(errno));
+        return 0;
+    }
+    // The node may have been swapped between stat and open.
+    if (fstat(Fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+        ::close(Fd);
+        Fd = -1;
+        ReportOpenFailure(portName, path.c_str(), "not a character device");
+        return 0;
+    }
+    if (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
+        int error = errno;
+        ::close(Fd);
+        Fd = -1;
+        ReportOpenFailure(portName, path.c_str(), ReasonFor(error));
+        return 0;
+    }
+    if (ioctl(Fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        int error = errno;
+        ReleaseDevice();
+        ReportOpenFailure(portName, path.c_str(), ReasonFor(error));
+        return 0;
+    }
+    if (!ApplyLineSettings(portName, path.c_str())) {
+        ReleaseDevice();
+        return 0;
+    }
+    return 1;
+}
+
+int TSerial::ApplyLineSettings(const char* portName, const char* path) {
+    if (tcgetattr(Fd, &LineSettings) != 0) {
+        ReportOpenFailure(portName, path, "not a serial line");
+        return 0;
+    }
+    // A ttyS node with no UART behind it reports an unknown port type.
+    serial_struct hardware{};
+    if (ioctl(Fd, TIOCGSERIAL, &hardware) == 0 && hardware.type == PORT_UNKNOWN) {
+        ReportOpenFailure(portName, path, "no serial port hardware behind this device");
+        return 0;
+    }
+    speed_t speed = SpeedFor(BaudRate);
+    tcflag_t size = SizeFor(DataBits);
+    if (speed == 0 || size == 0 || Parity < 0 || Parity > 4 || StopBits < 0 || StopBits > 2) {
+        ReportOpenFailure(portName, path, "unsupported line parameters");
+        return 0;
+    }
+    termios wanted = LineSettings;
+    cfsetispeed(&wanted, speed);
+    cfsetospeed(&wanted, speed);
+    wanted.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS);
+    wanted.c_cflag |= size | CLOCAL | CREAD;
+    if (StopBits != 0)
+        wanted.c_cflag |= CSTOPB;
+    static const tcflag_t parityFlags[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR,
+                                           PARENB | CMSPAR};
+    wanted.c_cflag |= parityFlags[Parity];
+    // Bytes leave exactly as given (CR LF stays CR LF); nothing received is echoed onto the line.
+    wanted.c_oflag &= ~OPOST;
+    wanted.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON);
+    wanted.c_cc[VMIN] = 0;
+    wanted.c_cc[VTIME] = 0;
+    termios applied{};
+    if (tcsetattr(Fd, TCSANOW, &wanted) != 0 || tcgetattr(Fd, &applied) != 0 ||
+        cfgetospeed(&applied) != speed || (applied.c_cflag & CSIZE) != size ||
+        (applied.c_cflag & (PARENB | PARODD)) != (wanted.c_cflag & (PARENB | PARODD)) ||
+        (applied.c_cflag & CSTOPB) != (wanted.c_cflag & CSTOPB) || (applied.c_oflag & OPOST)) {
+        ReportOpenFailure(portName, path, "the device refused the line settings");
+        return 0;
+    }
+    LineSettings = applied;
+    // After the settings, which some drivers use to drop the modem lines. A pseudo-terminal has
+    // no modem lines and refuses the request; that is no failure.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (ioctl(Fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
+        ReportOpenFailure(portName, path, ReasonFor(errno));
+        return 0;
+    }
+    return 1;
+}
+
+void TSerial::ReleaseDevice() {
+    // Unsent bytes would hold close(2) for up to 30 s on a stalled line.
+    tcflush(Fd, TCOFLUSH);
+    ioctl(Fd, TIOCNXCL);
+    flock(Fd, LOCK_UN);
+    ::close(Fd);
+    Fd = -1;
+}
+
+int TSerial::Close() {
+    if (Fd < 0)
+        return 0;
+    ReleaseDevice();
+    Ring.reset();
+    RingSize = 0;
+    WritePos = 0;
+    SendPos = 0;
+    return 1;
+}
+
+int TSerial::WritePending() {
+    while (Fd >= 0 && SendPos < WritePos) {
+        ssize_t written = Writer->Write(Fd, Ring.get() + SendPos, WritePos - SendPos);
+        if (written > 0) {
+            SendPos += static_cast<uint32_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written == 0 || errno == EAGAIN || errno == EWOULDBLOCK)
+            break; // the line is busy: the tail waits in the ring for the next call
+        if (errno == EIO || errno == ENXIO || errno == ENODEV)
+            Vanished.store(true, std::memory_order_relaxed);
+        // Any other failure loses what was waiting; later messages start clean.
+        SendPos = WritePos;
+    }
+    return static_cast<int>(WritePos - SendPos);
+}
+
+int TSerial::WriteText(const char* text) {
+    if (Fd < 0 || HasVanished())
+        return 0;
+    size_t length = std::strlen(text);
+    if (length == 0)
+        return 1;
+    if (length > RingSize)
+        return 0;
+    WritePending();
+    if (WritePos + length > RingSize) {
+        // Keep what still waits, moved to the front; a message is either whole in the ring or not.
+        uint32_t pending = WritePos - SendPos;
+        if (pending > 0)
+            std::memmove(Ring.get(), Ring.get() + SendPos, pending);
+        SendPos = 0;
+        WritePos = pending;
+        if (WritePos + length > RingSize)
+            return 0;
+    }
+    std::memcpy(Ring.get() + WritePos, text, length);
+    WritePos += static_cast<uint32_t>(length);
+    WritePending();
+    return HasVanished() ? 0 : 1;
+}
