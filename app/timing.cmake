@@ -14,3 +14,10 @@ if(KADRANT_BUILD_GUI)
     target_include_directories(kadrant_sound PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(kadrant_sound PUBLIC Qt6::Multimedia Qt6::Widgets)
 endif()
+
+# The timing functions' board on the scoreboard driver.
+add_library(kadrant_driver_board STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/TDriverBoard.cpp ${CMAKE_CURRENT_LIST_DIR}/TDriverBoard.h)
+target_include_directories(kadrant_driver_board PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kadrant_driver_board PUBLIC kadrant_scoreboard)
+set_target_properties(kadrant_driver_board PROPERTIES AUTOMOC OFF)
