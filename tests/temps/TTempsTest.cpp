@@ -14,13 +14,6 @@ constexpr int32_t Hour = 3600000;
 constexpr int32_t Minute = 60000;
 constexpr int32_t Second = 1000;
 
-TEST(TTempsInit, StartsWithDefaultSeparatorsZeroModeAndMinusPlacement) {
-    TTemps temps;
-    EXPECT_STREQ("::.", temps.Separators);
-    EXPECT_EQ(0, temps.ZeroMode);
-    EXPECT_EQ(0, temps.MinusPlacement);
-}
-
 TEST(TTempsFormat, HoursMinutesSecondsAndThreeFractionDigits) {
     TTemps temps;
     EXPECT_STREQ(" 1:02:03.456", temps.Format(3723456, "hhmmssdcm"));
