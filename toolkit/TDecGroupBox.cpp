@@ -1,0 +1,12 @@
+#include "toolkit/TDecGroupBox.h"
+
+#include "toolkit/TWinDialog.h"
+
+TDecGroupBox::TDecGroupBox(TWinDialog* dialog, int id, const char* caption)
+    : QGroupBox(dialog), TWindowControl(dialog, id), Caption(caption) {}
+
+void TDecGroupBox::SetUp() {
+    if (Caption)
+        setTitle(QString::fromLatin1(Caption));
+    setFont(Dialog()->DialogFont());
+}

@@ -1,0 +1,120 @@
+#include "toolkit/TEditCombo.h"
+
+#include "toolkit/TWinDialog.h"
+
+void TComboBoxData::Clear() {
+    Strings.clear();
+    ItemData.clear();
+    Selection = -1;
+    SelectionString.clear();
+}
+
+void TComboBoxData::AddString(const char* text, bool select, int32_t itemData) {
+    Strings.emplace_back(text ? text : "");
+    ItemData.push_back(itemData);
+    if (select) {
+        Selection = static_cast<int>(Strings.size()) - 1;
+        SelectionString = Strings.back();
+    }
+}
+
+int32_t TComboBoxData::DataAt(int index) const {
+    return index >= 0 && index < static_cast<int>(ItemData.size()) ? ItemData[index] : 0;
+}
+
+void TComboBoxData::SetTransfer(QComboBox* combo) const {
+    combo->clear();
+    for (const std::string& text : Strings)
+        combo->addItem(QString::fromLatin1(text.c_str()));
+    combo->setCurrentIndex(Selection);
+}
+
+void TComboBoxData::GetTransfer(const QComboBox* combo) {
+    Selection = combo->currentIndex();
+    SelectionString =
+        Selection >= 0 ? combo->currentText().toLatin1().toStdString() : std::string();
+}
+
+void FillComboData(TComboBoxData& list, std::initializer_list<const char*> texts) {
+    list.Clear();
+    for (const char* text : texts)
+        list.AddString(text, true);
+}
+
+TEditCombo::TEditCombo(TWinDialog* dialog, int id, int* value, TComboBoxData* source, int mode)
+    : QComboBox(dialog), TBoundControl(dialog, id), SelectionMode(mode), Value(value),
+      Shown(mode != ModeIndex ? std::make_unique<TComboBoxData>() : nullptr), Source(source) {}
+
+void TEditCombo::SetUp() {
+    setFont(Dialog()->DialogFont());
+    ShowValue();
+}
+
+void TEditCombo::ShowValue() {
+    if (Value == nullptr || Source == nullptr)
+        return;
+    const int count = static_cast<int>(Source->Strings.size());
+    switch (SelectionMode) {
+    case ModeCompact: {
+        ShownIndex = 0;
+        int k = -1;
+        Shown->Clear();
+        for (int i = 0; i < count; ++i) {
+            if (Source->Strings[i].empty())
+                continue;
+            ++k;
+            Shown->AddString(Source->Strings[i].c_str(), false, Source->DataAt(i));
+            if (i == *Value)
+                ShownIndex = k;
+        }
+        Shown->SetTransfer(this);
+        setCurrentIndex(ShownIndex < this->count() ? ShownIndex : -1);
+        break;
+    }
+    case ModeItemData: {
+        Source->SetTransfer(this);
+        int selected = 0;
+        for (int i = 0; i < count; ++i) {
+            if (Source->DataAt(i) == *Value) {
+                selected = i;
+                break;
+            }
+        }
+        setCurrentIndex(selected < this->count() ? selected : -1);
+        break;
+    }
+    default:
+        Source->SetTransfer(this);
+        setCurrentIndex(*Value >= 0 && *Value < this->count() ? *Value : -1);
+        break;
+    }
+}
+
+void TEditCombo::StoreValue() {
+    if (Value == nullptr || Source == nullptr)
+        return;
+    switch (SelectionMode) {
+    case ModeCompact: {
+        Shown->GetTransfer(this);
+        const int s = currentIndex();
+        *Value = 0;
+        int k = -1;
+        for (int i = 0; i < static_cast<int>(Source->Strings.size()); ++i) {
+            if (!Source->Strings[i].empty() && ++k == s) {
+                *Value = i;
+                break;
+            }
+        }
+        break;
+    }
+    case ModeItemData: {
+        const int s = currentIndex();
+        *Value = s >= 0 ? Source->DataAt(s) : 0;
+        break;
+    }
+    default:
+        Source->GetTransfer(this);
+        *Value = currentIndex();
+        break;
+    }
+}

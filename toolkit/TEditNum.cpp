@@ -1,0 +1,185 @@
+#include "toolkit/TEditNum.h"
+
+#include "toolkit/TAlert.h"
+#include "toolkit/TLangue.h"
+#include "toolkit/TLineText.h"
+#include "toolkit/TWinDialog.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr long long ReadLimit = std::numeric_limits<long long>::max() / 10 - 1;
+
+double PowerOfTen(int exponent) {
+    return std::pow(10.0, exponent);
+}
+
+long long ClampToLongLong(double x) {
+    if (!(x == x))
+        return 0;
+    if (x >= 9.2e18)
+        return std::numeric_limits<long long>::max();
+    if (x <= -9.2e18)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(x);
+}
+
+template <class T> T ClampTo(long long value) {
+    if (value < static_cast<long long>(std::numeric_limits<T>::min()))
+        return std::numeric_limits<T>::min();
+    if (value > static_cast<long long>(std::numeric_limits<T>::max()))
+        return std::numeric_limits<T>::max();
+    return static_cast<T>(value);
+}
+
+} // namespace
+
+template <class T>
+TEditNum::TEditNum(TWinDialog* dialog, int id, T* value, int digits, int decimals, int min, int max,
+                   int)
+    : QLineEdit(dialog), TBoundControl(dialog, id), Digits(digits),
+      Decimals(decimals < 0 ? 0 : decimals), Min(min), Max(max), Bound(value) {
+    setMaxLength(TextLimit());
+}
+
+TEditNum::TEditNum(TWinDialog* dialog, int id, int32_t* value, int digits, int decimals, int min,
+                   int max)
+    : TEditNum(dialog, id, value, digits, decimals, min, max, 0) {}
+TEditNum::TEditNum(TWinDialog* dialog, int id, uint32_t* value, int digits, int decimals, int min,
+                   int max)
+    : TEditNum(dialog, id, value, digits, decimals, min, max, 0) {}
+TEditNum::TEditNum(TWinDialog* dialog, int id, int16_t* value, int digits, int decimals, int min,
+                   int max)
+    : TEditNum(dialog, id, value, digits, decimals, min, max, 0) {}
+TEditNum::TEditNum(TWinDialog* dialog, int id, uint16_t* value, int digits, int decimals, int min,
+                   int max)
+    : TEditNum(dialog, id, value, digits, decimals, min, max, 0) {}
+
+void TEditNum::SetUp() {
+    ShowValue();
+    setFont(Dialog()->DialogFont());
+}
+
+void TEditNum::ShowValue() {
+    const long long value = std::visit(
+        [](auto* variable) { return variable ? static_cast<long long>(*variable) : 0LL; }, Bound);
+    // QString::number ignores the system locale: the point stays a point.
+    const QString text =
+        Decimals == 0
+            ? QString::number(value)
+            : QString::number(static_cast<double>(value) / PowerOfTen(Decimals), 'f', Decimals);
+    SetTextPastLimit(this, text, TextLimit());
+}
+
+void TEditNum::StoreValue() {
+    const long long value = ReadNumber(true);
+    // A number the variable cannot hold is clamped to its range, never wrapped into another.
+    std::visit(
+        [value](auto* variable) {
+            if (variable)
+                *variable = ClampTo<std::remove_pointer_t<decltype(variable)>>(value);
+        },
+        Bound);
+}
+
+long long TEditNum::ReadNumber(bool trailingMinus) const {
+    const QByteArray text = this->text().left(Digits + 1).toLatin1();
+    const char* p = text.constData();
+    const char* end = p + text.size();
+    while (p < end &&
+           (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f'))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+
+    long long value = 0;
+    if (Decimals == 0) {
+        for (; p < end && *p >= '0' && *p <= '9'; ++p)
+            value =
+                value > ReadLimit ? std::numeric_limits<long long>::max() : value * 10 + (*p - '0');
+        if (negative)
+            value = value == std::numeric_limits<long long>::max()
+                        ? std::numeric_limits<long long>::min()
+                        : -value;
+    } else {
+        double x = 0.0;
+        std::from_chars(p, end, x, std::chars_format::general);
+        if (negative)
+            x = -x;
+        value = ClampToLongLong(std::floor(x * PowerOfTen(Decimals) + 0.1));
+    }
+    if (trailingMinus && !text.isEmpty() && text.back() == '-')
+        value = value == std::numeric_limits<long long>::min()
+                    ? std::numeric_limits<long long>::max()
+                    : -value;
+    return value;
+}
+
+bool TEditNum::AcceptsCharacter(QChar c) const {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c == QLatin1Char('-') && Min < 0) ||
+           (c == QLatin1Char('.') && Decimals > 0);
+}
+
+void TEditNum::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    // Keys the dialog or the editing itself handles, not typed characters.
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        QLineEdit::keyPressEvent(event);
+        return;
+    default:
+        break;
+    }
+    const QString typed = event->text();
+    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (typed.isEmpty() && !shortcut) {
+        QLineEdit::keyPressEvent(event); // caret movement
+        return;
+    }
+    // Every other character, control characters and clipboard shortcuts included, is dropped.
+    if (!shortcut && typed.size() == 1 && AcceptsCharacter(typed.front()))
+        QLineEdit::keyPressEvent(event);
+    else
+        event->accept();
+}
+
+void TEditNum::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // A context menu leaves the field being edited; a closing window is no time for a message.
+    if (event->reason() == Qt::PopupFocusReason || !isVisible())
+        return;
+    CheckRange();
+}
+
+void TEditNum::CheckRange() {
+    if (Checking)
+        return;
+    const long long value = ReadNumber(false);
+    if (value >= Min && value <= Max)
+        return;
+    Checking = true;
+    AlertBeep();
+    const TRangeMessage& row = LanguageRow(RangeMessages);
+    const QByteArray format =
+        QString::fromLatin1(Decimals == 0 ? row.Integer : row.WithDecimals).toUtf8();
+    // QString::asprintf keeps the point a point whatever the system locale.
+    const QString message =
+        Decimals == 0 ? QString::asprintf(format.constData(), Min, Max)
+                      : QString::asprintf(format.constData(), Decimals, Min / PowerOfTen(Decimals),
+                                          Decimals, Max / PowerOfTen(Decimals));
+    AlertExclamation(this, message, QString::fromLatin1(row.Caption));
+    ShowValue();
+    setFocus(Qt::OtherFocusReason);
+    Checking = false;
+}
