@@ -1,0 +1,28 @@
+// The simulator's end of the line: a pseudo-terminal whose slave is linked as <dir>/ports/ComN,
+// where the program finds its port. The slave stays open here too, so that the master never
+// reports a hang-up between two openings by the program.
+#pragma once
+
+#include <string>
+
+class TPtyPort {
+public:
+    TPtyPort() = default;
+    ~TPtyPort(); // removes the link
+    TPtyPort(const TPtyPort&) = delete;
+    TPtyPort& operator=(const TPtyPort&) = delete;
+
+    bool Create(const std::string& dir, int comNumber, std::string& error);
+    int MasterFd() const { return Master; }
+    const std::string& LinkPath() const { return Link; }
+    const std::string& SlavePath() const { return Slave; }
+
+    // Removes the link also when the process ends by SIGINT, SIGTERM or SIGHUP.
+    void RemoveLinkOnSignals();
+
+private:
+    int Master = -1;
+    int SlaveFd = -1;
+    std::string Slave;
+    std::string Link;
+};
