@@ -14,7 +14,7 @@ constexpr double CellDots = 6.0; // five lit columns and a gap
 constexpr double RowDots = 9.0;  // seven lit rows and a gap of two
 constexpr double LabelWidth = 34.0;
 constexpr double Margin = 18.0;
-constexpr double StatusHeight = 30.0;
+constexpr double StatusHeight = 40.0;
 const QColor Panel(14, 12, 10);
 const QColor Lit(255, 176, 32);
 const QColor Unlit(52, 36, 14);
@@ -33,7 +33,7 @@ TBoardWindow::TBoardWindow(TBoardSession& session, int masterFd, const QString& 
 }
 
 QSize TBoardWindow::sizeHint() const {
-    return {380, 470};
+    return {380, 480};
 }
 
 void TBoardWindow::ReadLine() {
@@ -106,7 +106,8 @@ void TBoardWindow::paintEvent(QPaintEvent*) {
         PaintRow(painter, row, QPointF(topLeft.x() + LabelWidth, y), dot);
     }
 
-    QRectF status(12, height() - StatusHeight - 2, width() - 24, StatusHeight);
+    QRectF status(12, height() - StatusHeight - 2, width() - 24, StatusHeight / 2);
+    QRectF problem = status.translated(0, StatusHeight / 2);
     QFont statusFont = font();
     statusFont.setPixelSize(12);
     painter.setFont(statusFont);
@@ -120,7 +121,10 @@ void TBoardWindow::paintEvent(QPaintEvent*) {
     painter.drawText(status, Qt::AlignLeft | Qt::AlignVCenter, counts);
     if (!Session.Board.LastProblem().empty()) {
         painter.setPen(QColor(255, 110, 90));
-        painter.drawText(status, Qt::AlignRight | Qt::AlignVCenter,
-                         QString::fromStdString(Session.Board.LastProblem()));
+        QString text = QStringLiteral("last malformed: %1")
+                           .arg(QString::fromStdString(Session.Board.LastProblem()));
+        painter.drawText(
+            problem, Qt::AlignLeft | Qt::AlignVCenter,
+            painter.fontMetrics().elidedText(text, Qt::ElideRight, int(problem.width())));
     }
 }
