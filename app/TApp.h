@@ -1,0 +1,35 @@
+// The application: the program-wide objects, the main dialog inside its frame window, and the
+// message loop.
+#pragma once
+
+#include "app/TClock.h"
+#include "app/TProgramObjects.h"
+
+#include <QApplication>
+#include <memory>
+
+class TDialogKD;
+class TFrameWindow;
+class TQtSoundPlayer;
+
+class TApp {
+public:
+    TApp(int& argc, char** argv);
+    ~TApp();
+
+    // Builds the main window, placed where the settings say, and shows it (which runs the
+    // dialog's set-up: the splash, then the controls, the timer and the board).
+    void InitMainWindow();
+    int Run();
+
+    TDialogKD* MainDialog() const { return Dialog; }
+    TFrameWindow* MainWindow() const { return Frame.get(); }
+
+private:
+    QApplication Application;
+    TProgramObjects Program;
+    TSystemClock Clock;
+    std::unique_ptr<TQtSoundPlayer> Sound;
+    std::unique_ptr<TFrameWindow> Frame;
+    TDialogKD* Dialog = nullptr; // owned by the frame
+};

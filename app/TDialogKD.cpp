@@ -1,0 +1,276 @@
+#include "app/TDialogKD.h"
+
+#include "app/SettingsStore.h"
+#include "resources/MainDialogTemplate.h"
+#include "serial/TSerial.h"
+#include "toolkit/TAffDigital.h"
+#include "toolkit/TDecButton.h"
+#include "toolkit/TDecGroupBox.h"
+#include "toolkit/TEditAlpha.h"
+#include "toolkit/TEditCheck.h"
+#include "toolkit/TEditCombo.h"
+#include "toolkit/TEditNum.h"
+#include "toolkit/TEditRadio.h"
+#include "toolkit/TEditTemps.h"
+#include "windows/TCopyRight.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Pictures of the push buttons.
+constexpr int PictureMinus = 116;
+constexpr int PicturePlus = 117;
+constexpr int PictureStart = 119;
+constexpr int PictureStop = 120;
+constexpr int PictureReset = 121;
+constexpr int PictureBrowse = 123;
+constexpr int AboutPicture = 122;
+
+constexpr int DisplayDigits = 9;
+constexpr int DisplayX = 19;
+constexpr int DisplayY = 287;
+
+constexpr int BoardCodeNone = 0;
+constexpr int BoardCodeLineMessage = 11;
+
+QString AskForWavFile(QWidget* parent) {
+    // getOpenFileName only accepts a file that exists.
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), "Fichiers WAV (*.wav)");
+}
+
+} // namespace
+
+TDialogKD::TDialogKD(TProgramObjects& program, TClock& clock, TSoundPlayer& sound, int splashTimeMs)
+    : TWinDialog(nullptr, MainDialogTemplate()), ChooseSoundFile(AskForWavFile), Program(program),
+      Settings(program.Settings), SplashTime(splashTimeMs), Host(*this), Board(program.Driver),
+      Functions(program.Settings, Host, Board, clock, sound) {
+    FillLists();
+    CreateControls();
+    LoadSettings(Program.SettingsFile, Settings, SettingsFileName);
+}
+
+TDialogKD::~TDialogKD() {
+    KillTimer(TickTimerId);
+}
+
+void TDialogKD::FillLists() {
+    FillComboData(Program.DisplayTypeList,
+                  {"Horloge PC", "hhmmss", "Secondes", "Minutes", "Heures", "Jours"});
+    FillComboData(Program.BoardTypeList, {"Aucun", "TAG Heuer HL960/990 - Prg 000 (info)"});
+    Program.PortList.Clear();
+    for (int code = 0;; ++code) {
+        const char* name = TSerial::PortName(code, false);
+        if (name == nullptr)
+            break;
+        Program.PortList.AddString(name, true);
+    }
+}
+
+void TDialogKD::CreateControls() {
+    Button106 = new TDecButton(this, IdStart, PictureStart);
+    Button107 = new TDecButton(this, IdStop, PictureStop);
+    new TDecButton(this, IdReset, PictureReset);
+    new TDecButton(this, IdBrowse, PictureBrowse);
+
+    for (int id : {120, 102, 117, 121})
+        GroupBoxList.Add(new TDecGroupBox(this, id));
+
+    ComboList.Add(new TEditCombo(this, IdBoardType, &Settings.boardType, &Program.BoardTypeList,
+                                 TEditCombo::ModeCompact));
+    ComboList.Add(new TEditCombo(this, IdPort, &Settings.portCode, &Program.PortList,
+                                 TEditCombo::ModeCompact));
+
+    RadioList.Add(new TEditRadio(this, IdCountUp, &Settings.functionCode, FunctionCountUp));
+    RadioList.Add(new TEditRadio(this, IdCountDown, &Settings.functionCode, FunctionCountDown));
+    RadioList.Add(new TEditRadio(this, IdTest, &Settings.functionCode, FunctionTest));
+    RadioList.Add(new TEditRadio(this, IdLapCounter, &Settings.functionCode, FunctionLapCounter));
+
+    DisplayTypeCombo = new TEditCombo(this, IdDisplayType, &Settings.displayType,
+                                      &Program.DisplayTypeList, TEditCombo::ModeCompact);
+    ComboList.Add(DisplayTypeCombo);
+
+    StartTimeField = new TEditTemps(this, IdStartTime, &Settings.startTime, "hhmmss");
+    TempsList.Add(StartTimeField);
+    SecondStartTimeField =
+        new TEditTemps(this, IdSecondStartTime, &Settings.secondStartTime, "hhmmss");
+    TempsList.Add(SecondStartTimeField);
+
+    InitialNumberField =
+        new TEditNum(this, IdInitialNumber, &Settings.initialNumber, 9, 0, 0, 999999999);
+    NumList.Add(InitialNumberField);
+
+    InLoopBox = new TEditCheck(this, IdInLoop, &Settings.inLoop);
+    CheckList.Add(InLoopBox);
+
+    SoundFileField =
+        new TEditAlpha(this, IdSoundFile, Settings.soundFile, static_cast<int>(SoundFileSize), 1);
+    AlphaList.Add(SoundFileField);
+
+    Display = new TAffDigital(this, IdDigitalDisplay, DisplayX, DisplayY, DisplayDigits, 0);
+}
+
+void TDialogKD::StartUp() {
+    {
+        TCopyRight about(this, 310, 160, "Kadrant", "1e", "11-06-2004", CopyrightLine, "",
+                         AboutPicture, SplashTime);
+        about.Execute();
+    }
+    TWinDialog::StartUp();
+    // The template's panel picture is created after the display; the display goes on top.
+    Display->raise();
+    ReadSettingsAgain(Program.SettingsFile, Settings);
+    TransferToControls();
+    UpdateControlStates();
+    SetTimer(TickTimerId, TickPeriodMs);
+    TransferToControls();
+    if (Settings.portCode != 0)
+        OpenBoard();
+}
+
+void TDialogKD::SetEnabled(int id, bool enabled) {
+    if (QWidget* control = Control(id))
+        control->setEnabled(enabled);
+}
+
+void TDialogKD::UpdateControlStates() {
+    const int display = Settings.displayType;
+    bool typeOn = false, startOn = false, secondOn = false, numberOn = false, loopOn = false,
+         soundOn = false;
+    int firstPicture = PictureStart, secondPicture = PictureStop;
+    switch (Settings.functionCode) {
+    case FunctionNone:
+        firstPicture = secondPicture = 0; // the faces stay as they are
+        break;
+    case FunctionCountUp:
+        typeOn = true;
+        startOn = display == DisplayHhmmss;
+        numberOn = display != DisplayPcClock && display != DisplayHhmmss;
+        break;
+    case FunctionCountDown:
+        typeOn = true;
+        startOn = secondOn = display == DisplayHhmmss;
+        numberOn = display != DisplayHhmmss;
+        loopOn = soundOn = true;
+        break;
+    case FunctionTest:
+        break;
+    case FunctionLapCounter:
+        firstPicture = PicturePlus;
+        secondPicture = PictureMinus;
+        numberOn = true;
+        break;
+    default:
+        return; // an unknown function code leaves everything as it is
+    }
+    Button106->SetGlyph(firstPicture);
+    Button107->SetGlyph(secondPicture);
+    Button106->update();
+    Button107->update();
+    SetEnabled(IdDisplayType, typeOn);
+    SetEnabled(IdStartTime, startOn);
+    SetEnabled(IdSecondStartTime, secondOn);
+    SetEnabled(IdInitialNumber, numberOn);
+    SetEnabled(IdInLoop, loopOn);
+    SetEnabled(IdSoundFile, soundOn);
+}
+
+void TDialogKD::OpenBoard() {
+    if (Updating)
+        return;
+    TransferFromControls();
+    TScbDriver& driver = Program.Driver;
+    driver.Close();
+    if (Settings.boardType == 1)
+        driver.Setup(BoardCodeLineMessage, Settings.portCode);
+    else
+        driver.Setup(BoardCodeNone, 0);
+    driver.Open();
+    driver.Clear();
+}
+
+void TDialogKD::BrowseSound() {
+    const QString chosen = ChooseSoundFile ? ChooseSoundFile(this) : QString();
+    if (chosen.isEmpty())
+        return;
+    // The field holds at most 255 bytes and its terminator; the rest stays zero.
+    const QByteArray path = QFile::encodeName(chosen);
+    const std::size_t length = std::min<std::size_t>(path.size(), SoundFileSize - 1);
+    std::memset(Settings.soundFile, 0, SoundFileSize);
+    std::memcpy(Settings.soundFile, path.constData(), length);
+    SoundFileField->ShowValue();
+}
+
+bool TDialogKD::QueryClose() {
+    TransferFromControls();
+
+    // Where the frame stands when restored: its top-left corner is what the next start uses.
+    const QWidget* frame = window();
+    TPlacementValues placement;
+    QRect normal = frame->frameGeometry();
+    if (frame->isMinimized() || frame->isMaximized()) {
+        const QPoint decoration = frame->geometry().topLeft() - frame->frameGeometry().topLeft();
+        const QRect restored = frame->normalGeometry();
+        if (restored.isValid())
+            normal = QRect(restored.topLeft() - decoration, frame->frameGeometry().size());
+        placement.showState = frame->isMinimized() ? ShowMinimized : ShowMaximized;
+    }
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    SaveSettings(Program.SettingsFile, Settings, placement);
+
+    Program.Driver.Close();
+    return true;
+}
+
+void TDialogKD::EvPushButton(int id) {
+    Functions.SelectFirstStartTime();
+    Functions.DoCommand(id);
+}
+
+void TDialogKD::EvInLoop() {
+    if (Updating)
+        return;
+    TransferFromControls();
+}
+
+const TEventTable<TDialogKD>& TDialogKD::EventTable() {
+    using T = TDialogKD;
+    static const TEventTable<TDialogKD> table{
+        {TNotify::SelectionChanged, IdBoardType, &T::EvBoardChanged},
+        {TNotify::SelectionChanged, IdPort, &T::EvBoardChanged},
+        {TNotify::Clicked, IdCountUp, &T::EvFunction},
+        {TNotify::Clicked, IdCountDown, &T::EvFunction},
+        {TNotify::Clicked, IdTest, &T::EvFunction},
+        {TNotify::Clicked, IdLapCounter, &T::EvFunction},
+        {TNotify::SelectionChanged, IdDisplayType, &T::EvDisplayType},
+        {TNotify::TextChanged, IdStartTime, &T::EvStartTime},
+        {TNotify::TextChanged, IdSecondStartTime, &T::EvStartTime},
+        {TNotify::TextChanged, IdInitialNumber, &T::EvInitialNumber},
+        {TNotify::Clicked, IdInLoop, &T::EvInLoop},
+        {TNotify::Clicked, IdStart, &T::EvPushButton},
+        {TNotify::Clicked, IdStop, &T::EvPushButton},
+        {TNotify::Clicked, IdReset, &T::EvPushButton},
+        {TNotify::Clicked, IdBrowse, &T::EvBrowse},
+        {TNotify::Timer, AnyId, &T::EvTimer},
+    };
+    return table;
+}
+
+bool TDialogKD::Dispatch(TNotify kind, int id) {
+    return EventTable().Dispatch(*this, kind, id) || TWinDialog::Dispatch(kind, id);
+}
+
+void TDialogKD::THost::FocusControl(int controlId) {
+    if (QWidget* control = Dialog.Control(controlId))
+        control->setFocus();
+}
+
+void TDialogKD::THost::SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) {
+    Dialog.Display->SetValue(value, blankLeading, blankZero);
+}
