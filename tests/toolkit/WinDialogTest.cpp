@@ -235,6 +235,20 @@ TEST(WinDialogEnter, EnterInAnInputFieldDoesNothing) {
     EXPECT_EQ(dialog.Number, 7);
 }
 
+TEST(WinDialogEnter, CommandOneIsDroppedUnlessControlOneHasTheFocus) {
+    EnterDialog dialog;
+    ASSERT_TRUE(ShowActive(&dialog));
+    dialog.Control(12)->setFocus();
+    dialog.Command(TNotify::Clicked, 1);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.Result(), 0);
+
+    dialog.Control(1)->setFocus();
+    dialog.Command(TNotify::Clicked, 1);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Result(), 1);
+}
+
 TEST(WinDialogEnter, EnterOnAPictureButtonPressesIt) {
     EnterDialog dialog;
     ASSERT_TRUE(ShowActive(&dialog));
