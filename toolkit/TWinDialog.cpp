@@ -99,11 +99,11 @@ TWinDialog::TWinDialog(QWidget* parent, int templateId)
                                                         : EmptyTemplate) {}
 
 TWinDialog::TWinDialog(QWidget* parent, const TDialogTemplate& dialogTemplate)
-    : QWidget(parent), Template(&dialogTemplate),
+    : QWidget(parent), Template(dialogTemplate),
       Font(MakeDialogFont(dialogTemplate.FontFace, dialogTemplate.PointSize)),
       DialogUnits(TDialogUnits::ForFont(dialogTemplate.FontFace, dialogTemplate.PointSize)) {
     setFont(Font);
-    setFixedSize(DialogUnits.X(Template->Width), DialogUnits.Y(Template->Height));
+    setFixedSize(DialogUnits.X(Template.Width), DialogUnits.Y(Template.Height));
 }
 
 TWinDialog::~TWinDialog() {
@@ -184,7 +184,7 @@ void TWinDialog::StartUp() {
     std::set<QWidget*> templateWidgets;
     std::vector<TWindowControl*> attached;
     QWidget* previousInTabOrder = nullptr;
-    for (const TDialogItem& item : Template->Items) {
+    for (const TDialogItem& item : Template.Items) {
         QWidget* widget = CreateItem(item, objects);
         templateWidgets.insert(widget);
         if (auto* control = dynamic_cast<TWindowControl*>(widget))

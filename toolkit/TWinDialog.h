@@ -32,7 +32,8 @@ class TWinDialog : public QWidget {
     Q_OBJECT
 
 public:
-    // The template registered under templateId (an unknown id gives an empty dialog).
+    // The template registered under templateId (an unknown id gives an empty dialog). The
+    // template is copied; item texts must outlive the dialog (literals do).
     TWinDialog(QWidget* parent, int templateId);
     TWinDialog(QWidget* parent, const TDialogTemplate& dialogTemplate);
     ~TWinDialog() override;
@@ -99,7 +100,7 @@ private:
     QWidget* CreateItem(const TDialogItem& item, const std::map<int, TWindowControl*>& objects);
     void ConnectNotifications(QWidget* widget, int id);
 
-    const TDialogTemplate* Template;
+    const TDialogTemplate Template; // a copy: a template made on the fly may be gone later
     QFont Font;
     TDialogUnits DialogUnits;
     bool Created = false;
