@@ -1,0 +1,8 @@
+#!/bin/sh
+# Desktop launcher: Kadrant keeps "config.dat" and its ports/ links in its working directory, so
+# give it one predictable home per user instead of whatever directory the menu started it in.
+set -e
+home_dir="${XDG_DATA_HOME:-$HOME/.local/share}/kadrant"
+mkdir -p "$home_dir/ports"
+cd "$home_dir"
+exec "$(dirname "$0")/kadrant" "$@"
