@@ -7,6 +7,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -88,7 +89,9 @@ void TEditNum::StoreValue() {
 }
 
 long long TEditNum::ReadNumber(bool trailingMinus) const {
-    const QByteArray text = this->text().left(Digits + 1).toLatin1();
+    // Typing stops at Digits + 1 characters; a longer text was shown by the program and is read
+    // whole, so storing it back gives the same number.
+    const QByteArray text = this->text().left(std::max(Digits + 1, 32)).toLatin1();
     const char* p = text.constData();
     const char* end = p + text.size();
     while (p < end &&

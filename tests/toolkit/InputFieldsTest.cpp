@@ -203,6 +203,17 @@ TEST_F(InputFields, TimeFieldArrowsNeverRestOnASeparator) {
     EXPECT_EQ(Dialog.Time->cursorPosition(), 6);
 }
 
+TEST_F(InputFields, ShownValuesLongerThanTheTypingLimitAreNotCut) {
+    Dialog.Start = 100 * 3600 * 1000; // three hour digits in a two-digit pattern
+    Dialog.TransferToControls();
+    EXPECT_EQ(Dialog.Time->text(), "100:00:00.");
+    Dialog.Initial = -2147483647 - 1; // eleven characters in a field that types ten
+    Dialog.TransferToControls();
+    EXPECT_EQ(Dialog.Number->text(), "-2147483648");
+    Dialog.TransferFromControls();
+    EXPECT_EQ(Dialog.Initial, -2147483647 - 1);
+}
+
 TEST_F(InputFields, TimeFieldUsesTheFixedPitchFace) {
     EXPECT_TRUE(QFontInfo(Dialog.Time->font()).fixedPitch());
     EXPECT_EQ(Dialog.Time->maxLength(), 9);
