@@ -1,0 +1,125 @@
+// The main window as the program builds it, on the offscreen platform: a temporary current
+// directory with a real pseudo-terminal behind ports/Com1, the dialog inside its frame, a clock
+// that never moves on its own and a sound player that only records.
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "app/TDialogKD.h"
+#include "tests/serial/PtyLine.h"
+#include "tests/timing/TimingFakes.h"
+#include "toolkit/TFrameWindow.h"
+
+#include <QApplication>
+#include <QRadioButton>
+#include <QTest>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace mainwindow {
+
+constexpr int ShortSplashMs = 50;
+constexpr std::size_t BlankLinesSize = 9 * 17;
+
+inline std::string LineMessage(char wireLine, const std::string& nineChars) {
+    return std::string("\x02L") + wireLine + "\tA" + nineChars + "\t\r\n";
+}
+
+// What Clear puts on the line: the nine lines blanked, in order.
+inline std::string BlankLines() {
+    std::string bytes;
+    for (char wire = '0'; wire <= '8'; ++wire)
+        bytes += LineMessage(wire, "         ");
+    return bytes;
+}
+
+inline std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline int32_t Int32At(const std::string& bytes, std::size_t offset) {
+    int32_t value = 0;
+    if (offset + 4 <= bytes.size())
+        std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+inline void WriteSettings(const TSettingsRecord& record) {
+    std::ofstream out(SettingsFileName, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
+inline TSettingsRecord FirstRunRecord() {
+    TSettingsRecord record{};
+    SetFirstRunValues(record);
+    return record;
+}
+
+class MainWindow : public testing::Test {
+protected:
+    ~MainWindow() override {
+        if (!Frame)
+            delete Dialog;
+    }
+
+    // Builds the dialog: this already loads (or creates) config.dat.
+    void Build() { Dialog = new TDialogKD(Program, Clock, Sound, ShortSplashMs); }
+
+    // Frames the dialog where the settings say and shows it, which runs the splash and the
+    // set-up; returns once the window is active so that focus and keys behave.
+    void Start() {
+        if (Dialog == nullptr)
+            Build();
+        Frame = std::make_unique<TFrameWindow>(Dialog, "Kadrant");
+        const TWindowPlacement& placement = Program.Settings.placement;
+        Frame->move(placement.normalPosition[0], placement.normalPosition[1]);
+        Frame->show();
+        Frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Frame.get()));
+    }
+
+    template <class T = QWidget> T* Ctl(int id) const {
+        return qobject_cast<T*>(Dialog->Control(id));
+    }
+
+    bool Enabled(int id) const { return Ctl(id) != nullptr && Ctl(id)->isEnabled(); }
+
+    // On a radio button or check box the click goes to the box, which a short caption leaves
+    // far from the middle of the control.
+    void Click(int id) {
+        QWidget* control = Ctl(id);
+        if (qobject_cast<QRadioButton*>(control))
+            QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));
+        else
+            QTest::mouseClick(control, Qt::LeftButton);
+    }
+
+    // Types into a field as the user does: focus first, then the keys.
+    void Type(int id, const char* keys) {
+        QWidget* field = Ctl(id);
+        field->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(field, keys);
+    }
+
+    // The line after start-up, with the blanking of the opening already read off.
+    void DrainOpening(testline::TPtyLine& line) {
+        ASSERT_EQ(line.ReadBytes(BlankLinesSize), BlankLines());
+    }
+
+    // Declared in the order the program needs them torn down in reverse: the frame (and the
+    // dialog it owns) first, then the driver and the settings file, the ports and the directory
+    // last.
+    testline::TTempWorkDir Dir;
+    testline::TPtyLine Com1{1};
+    TProgramObjects Program;
+    TFakeClock Clock;
+    TRecordingSound Sound;
+    std::unique_ptr<TFrameWindow> Frame;
+    TDialogKD* Dialog = nullptr; // owned by Frame once started
+};
+
+} // namespace mainwindow
