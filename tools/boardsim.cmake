@@ -1,17 +1,23 @@
-# The board simulator: a Qt-free core (message parsing, board state, log, pseudo-terminal) that
-# the tests link, and the program with its window or headless loop.
+# The board simulator: a Qt-free core (message parsing, board state, log and its reading back,
+# replay, pseudo-terminal) that the tests link, and the program with its window or headless loop.
 set(_boardsim ${CMAKE_CURRENT_LIST_DIR}/boardsim)
 add_library(kadrant_boardsim_core STATIC
     ${_boardsim}/TBoardMessageParser.cpp ${_boardsim}/TBoardMessageParser.h
     ${_boardsim}/TBoardLines.cpp ${_boardsim}/TBoardLines.h
     ${_boardsim}/TBoardLog.cpp ${_boardsim}/TBoardLog.h
+    ${_boardsim}/TBoardLogReader.cpp ${_boardsim}/TBoardLogReader.h
+    ${_boardsim}/TBoardLogSummary.cpp ${_boardsim}/TBoardLogSummary.h
+    ${_boardsim}/TBoardLogPrinter.cpp ${_boardsim}/TBoardLogPrinter.h
+    ${_boardsim}/TBoardReplay.cpp ${_boardsim}/TBoardReplay.h
     ${_boardsim}/TBoardSession.cpp ${_boardsim}/TBoardSession.h
     ${_boardsim}/TPtyPort.cpp ${_boardsim}/TPtyPort.h
     ${_boardsim}/TDotFont.cpp ${_boardsim}/TDotFont.h)
 target_include_directories(kadrant_boardsim_core PUBLIC ${PROJECT_SOURCE_DIR})
 set_target_properties(kadrant_boardsim_core PROPERTIES AUTOMOC OFF)
 
-add_executable(kadrant-boardsim ${_boardsim}/main.cpp ${_boardsim}/TBoardWindow.cpp
-    ${_boardsim}/TBoardWindow.h)
+add_executable(kadrant-boardsim ${_boardsim}/main.cpp
+    ${_boardsim}/TBoardWindow.cpp ${_boardsim}/TBoardWindow.h
+    ${_boardsim}/TBoardLiveFeed.cpp ${_boardsim}/TBoardLiveFeed.h
+    ${_boardsim}/TBoardReplayFeed.cpp ${_boardsim}/TBoardReplayFeed.h)
 target_include_directories(kadrant-boardsim PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(kadrant-boardsim PRIVATE kadrant_boardsim_core Qt6::Widgets)

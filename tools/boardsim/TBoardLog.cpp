@@ -14,9 +14,14 @@ bool TBoardLog::Open(const std::string& path) {
 }
 
 void TBoardLog::Write(const TBoardEvent& event) {
+    Write(event, MonotonicMs(), WallClock());
+}
+
+void TBoardLog::Write(const TBoardEvent& event, long long monotonicMs,
+                      const std::string& wallClock) {
     if (!File)
         return;
-    std::string line = Format(event, MonotonicMs(), WallClock());
+    std::string line = Format(event, monotonicMs, wallClock);
     std::fputs(line.c_str(), File);
     std::fflush(File);
 }

@@ -18,6 +18,7 @@ public:
     bool Open(const std::string& path);
     bool IsOpen() const { return File != nullptr; }
     void Write(const TBoardEvent& event);
+    void Write(const TBoardEvent& event, long long monotonicMs, const std::string& wallClock);
 
     static std::string Format(const TBoardEvent& event, long long monotonicMs,
                               const std::string& wallClock);

@@ -4,8 +4,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QSocketNotifier>
-#include <QTimer>
 
 namespace {
 constexpr int Columns = TBoardLines::Width;
@@ -21,14 +19,9 @@ const QColor Unlit(52, 36, 14);
 const QColor Label(120, 112, 100);
 } // namespace
 
-TBoardWindow::TBoardWindow(TBoardSession& session, int masterFd, const QString& portLabel)
-    : Session(session), MasterFd(masterFd), PortLabel(portLabel),
-      Notifier(new QSocketNotifier(masterFd, QSocketNotifier::Read, this)),
-      QuietTimer(new QTimer(this)) {
-    setWindowTitle(QStringLiteral("Board simulator - %1").arg(portLabel));
-    connect(Notifier, &QSocketNotifier::activated, this, &TBoardWindow::ReadLine);
-    connect(QuietTimer, &QTimer::timeout, this, &TBoardWindow::CheckQuiet);
-    QuietTimer->start(200);
+TBoardWindow::TBoardWindow(const TBoardLines& board, const QString& label)
+    : Board(board), Title(label) {
+    setWindowTitle(QStringLiteral("Board simulator - %1").arg(label));
     setMinimumSize(260, 280);
 }
 
@@ -36,23 +29,13 @@ QSize TBoardWindow::sizeHint() const {
     return {380, 480};
 }
 
-void TBoardWindow::ReadLine() {
-    std::vector<TBoardEvent> events;
-    if (!Session.ReadFrom(MasterFd, events, TBoardLog::MonotonicMs())) {
-        Notifier->setEnabled(false);
-        LineGone = true;
-    }
-    if (!events.empty() || LineGone)
-        update();
-}
-
-void TBoardWindow::CheckQuiet() {
-    if (!Session.Idle(TBoardLog::MonotonicMs()).empty())
-        update();
+void TBoardWindow::SetNote(const QString& note) {
+    Note = note;
+    update();
 }
 
 void TBoardWindow::PaintRow(QPainter& painter, int wireLine, QPointF origin, double dot) {
-    const std::string& text = Session.Board.Line(wireLine);
+    const std::string& text = Board.Line(wireLine);
     double radius = dot * 0.38;
     for (int column = 0; column < Columns; ++column) {
         dotfont::TGlyph glyph = dotfont::Glyph(text[column]);
@@ -98,7 +81,7 @@ void TBoardWindow::paintEvent(QPaintEvent*) {
     painter.setFont(labelFont);
     for (int row = 0; row < Rows; ++row) {
         double y = topLeft.y() + row * RowDots * dot;
-        bool last = row == Session.Board.LastLine();
+        bool last = row == Board.LastLine();
         painter.setPen(last ? Lit : Label);
         painter.drawText(QRectF(topLeft.x(), y, LabelWidth - 6, 7 * dot),
                          Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("L%1").arg(row));
@@ -113,16 +96,17 @@ void TBoardWindow::paintEvent(QPaintEvent*) {
     painter.setFont(statusFont);
     painter.setPen(QColor(200, 200, 200));
     QString counts = QStringLiteral("%1  ·  %2 messages  ·  %3 malformed")
-                         .arg(PortLabel)
-                         .arg(Session.Board.Received())
-                         .arg(Session.Board.Malformed());
-    if (LineGone)
-        counts += QStringLiteral("  ·  line closed");
-    painter.drawText(status, Qt::AlignLeft | Qt::AlignVCenter, counts);
-    if (!Session.Board.LastProblem().empty()) {
+                         .arg(Title)
+                         .arg(Board.Received())
+                         .arg(Board.Malformed());
+    if (!Note.isEmpty())
+        counts += QStringLiteral("  ·  ") + Note;
+    painter.drawText(status, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(counts, Qt::ElideRight, int(status.width())));
+    if (!Board.LastProblem().empty()) {
         painter.setPen(QColor(255, 110, 90));
-        QString text = QStringLiteral("last malformed: %1")
-                           .arg(QString::fromStdString(Session.Board.LastProblem()));
+        QString text =
+            QStringLiteral("last malformed: %1").arg(QString::fromStdString(Board.LastProblem()));
         painter.drawText(
             problem, Qt::AlignLeft | Qt::AlignVCenter,
             painter.fontMetrics().elidedText(text, Qt::ElideRight, int(problem.width())));

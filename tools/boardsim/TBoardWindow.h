@@ -1,32 +1,27 @@
 // The simulator's window: the board's nine lines drawn as an amber dot-matrix panel, with a
-// status strip for the message counts and the last malformed message.
+// status strip for the message counts and the last malformed message. It only shows a board; a
+// feed (the live line or a replayed log) changes the board and asks for a repaint.
 #pragma once
 
-#include "tools/boardsim/TBoardSession.h"
+#include "tools/boardsim/TBoardLines.h"
 
 #include <QWidget>
-
-class QSocketNotifier;
-class QTimer;
 
 class TBoardWindow : public QWidget {
     Q_OBJECT
 public:
-    TBoardWindow(TBoardSession& session, int masterFd, const QString& portLabel);
+    TBoardWindow(const TBoardLines& board, const QString& label);
     QSize sizeHint() const override;
+    // A word after the counts: "line closed", the replay's progress.
+    void SetNote(const QString& note);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void ReadLine();
-    void CheckQuiet();
     void PaintRow(class QPainter& painter, int wireLine, QPointF origin, double dot);
 
-    TBoardSession& Session;
-    int MasterFd;
-    QString PortLabel;
-    QSocketNotifier* Notifier;
-    QTimer* QuietTimer;
-    bool LineGone = false;
+    const TBoardLines& Board;
+    QString Title;
+    QString Note;
 };

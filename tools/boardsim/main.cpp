@@ -1,28 +1,58 @@
-// kadrant-boardsim: stands in for the display board on a pseudo-terminal linked as ports/ComN.
+// kadrant-boardsim: stands in for the display board on a pseudo-terminal linked as ports/ComN,
+// and reads its own logs back for a look at what a board was sent.
 //   kadrant-boardsim [--port N] [--dir D] [--log FILE] [--headless]
+//   kadrant-boardsim --print FILE [--full]
+//   kadrant-boardsim --replay FILE [--speed X] [--headless]
+#include "tools/boardsim/TBoardLiveFeed.h"
+#include "tools/boardsim/TBoardLogPrinter.h"
+#include "tools/boardsim/TBoardLogSummary.h"
+#include "tools/boardsim/TBoardReplay.h"
+#include "tools/boardsim/TBoardReplayFeed.h"
 #include "tools/boardsim/TBoardSession.h"
 #include "tools/boardsim/TBoardWindow.h"
 #include "tools/boardsim/TPtyPort.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <string>
+#include <thread>
 
 namespace {
 
+enum class TMode { Live, Print, Replay };
+
 struct TOptions {
+    TMode Mode = TMode::Live;
     int Port = 1;
     std::string Dir = ".";
     std::string LogPath;
     bool Headless = false;
+    std::string ReadPath; // the log to print or replay
+    bool Full = false;
+    double Speed = 1.0;
+    bool LiveOnly = false; // --port, --dir or --log given: they need the line
+    bool ReplayOnly = false;
 };
 
 void Usage() {
-    std::fprintf(stderr, "usage: kadrant-boardsim [--port N (1-26)] [--dir D] [--log FILE] "
-                         "[--headless]\n");
+    std::fprintf(stderr,
+                 "usage: kadrant-boardsim [--port N (1-26)] [--dir D] [--log FILE] [--headless]\n"
+                 "       kadrant-boardsim --print FILE [--full]\n"
+                 "       kadrant-boardsim --replay FILE [--speed X] [--headless]\n");
+}
+
+bool SetMode(TOptions& options, TMode mode, const char* path) {
+    if (options.Mode != TMode::Live)
+        return false;
+    options.Mode = mode;
+    options.ReadPath = path;
+    return true;
 }
 
 bool ParseOptions(int argc, char** argv, TOptions& options) {
@@ -35,17 +65,40 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
             if (*end != '\0' || port < 1 || port > 26)
                 return false;
             options.Port = static_cast<int>(port);
+            options.LiveOnly = true;
         } else if (arg == "--dir" && hasValue) {
             options.Dir = argv[++i];
+            options.LiveOnly = true;
         } else if (arg == "--log" && hasValue) {
             options.LogPath = argv[++i];
+            options.LiveOnly = true;
         } else if (arg == "--headless") {
             options.Headless = true;
+        } else if (arg == "--print" && hasValue) {
+            if (!SetMode(options, TMode::Print, argv[++i]))
+                return false;
+        } else if (arg == "--replay" && hasValue) {
+            if (!SetMode(options, TMode::Replay, argv[++i]))
+                return false;
+        } else if (arg == "--full") {
+            options.Full = true;
+        } else if (arg == "--speed" && hasValue) {
+            char* end = nullptr;
+            options.Speed = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !std::isfinite(options.Speed) || options.Speed <= 0)
+                return false;
+            options.ReplayOnly = true;
         } else {
             return false;
         }
     }
-    return true;
+    if (options.Mode != TMode::Live && options.LiveOnly)
+        return false;
+    if (options.Full && options.Mode != TMode::Print)
+        return false;
+    if (options.ReplayOnly && options.Mode != TMode::Replay)
+        return false;
+    return !(options.Mode == TMode::Print && options.Headless);
 }
 
 void Print(const TBoardEvent& event) {
@@ -72,14 +125,7 @@ int RunHeadless(TBoardSession& session, int masterFd) {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    TOptions options;
-    if (!ParseOptions(argc, argv, options)) {
-        Usage();
-        return 2;
-    }
+int RunLive(int argc, char** argv, const TOptions& options) {
     TBoardSession session;
     if (!options.LogPath.empty() && !session.Log.Open(options.LogPath)) {
         std::fprintf(stderr, "kadrant-boardsim: cannot open log %s: %s\n", options.LogPath.c_str(),
@@ -101,7 +147,71 @@ int main(int argc, char** argv) {
         return RunHeadless(session, port.MasterFd());
 
     QApplication app(argc, argv);
-    TBoardWindow window(session, port.MasterFd(), QStringLiteral("Com%1").arg(options.Port));
+    TBoardWindow window(session.Board, QStringLiteral("Com%1").arg(options.Port));
+    new TBoardLiveFeed(session, port.MasterFd(), window);
     window.show();
     return app.exec();
+}
+
+int MarkedLine(const TLogEntry& entry) {
+    return !entry.Damaged && entry.Event.Valid ? entry.Event.WireLine : -1;
+}
+
+// Prints each entry as the replay reaches it; `paced` waits the recorded gaps first.
+void PrintReplay(TBoardReplay& replay, bool full, bool paced) {
+    while (!replay.Done()) {
+        if (paced)
+            std::this_thread::sleep_for(std::chrono::milliseconds(replay.DelayMs()));
+        const TLogEntry& entry = replay.Step();
+        std::string text = TBoardLogPrinter::Row(entry, replay.LastChanged());
+        if (full && !entry.Damaged)
+            text += TBoardLogPrinter::Board(replay.Board, MarkedLine(entry)) + "\n";
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    }
+}
+
+int RunFromLog(int argc, char** argv, const TOptions& options) {
+    std::vector<TLogEntry> entries;
+    std::string error;
+    if (!TBoardLogReader::ReadFile(options.ReadPath, entries, error)) {
+        std::fprintf(stderr, "kadrant-boardsim: cannot read %s: %s\n", options.ReadPath.c_str(),
+                     error.c_str());
+        return 2;
+    }
+    TBoardReplay replay(entries, options.Speed);
+    std::string summary = TBoardLogSummary::Of(entries).Text();
+    if (options.Mode == TMode::Print) {
+        PrintReplay(replay, options.Full, false);
+        std::printf("\n%s", summary.c_str());
+        return 0;
+    }
+    if (options.Headless) {
+        PrintReplay(replay, false, true);
+        std::printf("\nfinal board:\n%s\n%s",
+                    TBoardLogPrinter::Board(replay.Board, replay.Board.LastLine()).c_str(),
+                    summary.c_str());
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QString name = QFileInfo(QString::fromStdString(options.ReadPath)).fileName();
+    TBoardWindow window(replay.Board, QStringLiteral("replay"));
+    window.setWindowTitle(QStringLiteral("Board simulator - replay of %1").arg(name));
+    TBoardReplayFeed* feed = new TBoardReplayFeed(replay, window);
+    window.show();
+    feed->Start();
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TOptions options;
+    if (!ParseOptions(argc, argv, options)) {
+        Usage();
+        return 2;
+    }
+    if (options.Mode == TMode::Live)
+        return RunLive(argc, argv, options);
+    return RunFromLog(argc, argv, options);
 }
