@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <filesystem>
@@ -152,6 +153,35 @@ TEST_F(MainWindow, SavedRecordIsShownAndReadAgainAtSetUp) {
         EXPECT_TRUE(Enabled(id)) << id;
     for (int id : {IdStartTime, IdSecondStartTime})
         EXPECT_FALSE(Enabled(id)) << id;
+}
+
+} // namespace
+} // namespace mainwindow
+
+namespace mainwindow {
+namespace {
+
+// The display is placed in pixels, the panel behind it in dialog units: the display must still
+// lie inside the panel and above it.
+TEST_F(MainWindow, DigitalDisplayLiesInsideItsPanel) {
+    Start();
+    const TAffDigital* display = Dialog->DigitalDisplay();
+    const QLabel* panel = nullptr;
+    for (const QLabel* label : Dialog->findChildren<QLabel*>()) {
+        if (label->pixmap().size() == QSize(312, 61))
+            panel = label;
+    }
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->pos(), Dialog->Units().Rect(5, 157, 0, 0).topLeft());
+    EXPECT_EQ(display->pos(), QPoint(19, 287));
+    // The last two gaps draw the digits after them 10 pixels further left each, so the display
+    // never draws its right-hand 20 pixels: the digits it draws lie on the panel.
+    const QRect drawn(display->pos(), QSize(display->width() - 20, display->height()));
+    EXPECT_TRUE(panel->geometry().contains(drawn));
+    EXPECT_TRUE(Dialog->rect().contains(panel->geometry()));
+    const QList<QObject*>& order = Dialog->children();
+    EXPECT_GT(order.indexOf(const_cast<TAffDigital*>(display)),
+              order.indexOf(const_cast<QLabel*>(panel)));
 }
 
 } // namespace
