@@ -119,12 +119,7 @@ void TDialogKD::StartUp() {
                          AboutPicture, SplashTime);
         about.Execute();
     }
-    // Setting up a control shows its first value, and the control reports that as a change; no
-    // handler may act on it, or it would store half-filled controls into the record and open the
-    // board before the record is read again.
-    SettingUp = true;
     TWinDialog::StartUp();
-    SettingUp = false;
     // The template's panel picture is created after the display; the display goes on top.
     Display->raise();
     ReadSettingsAgain(Program.SettingsFile, Settings);
@@ -268,8 +263,6 @@ const TEventTable<TDialogKD>& TDialogKD::EventTable() {
 }
 
 bool TDialogKD::Dispatch(TNotify kind, int id) {
-    if (SettingUp)
-        return true;
     return EventTable().Dispatch(*this, kind, id) || TWinDialog::Dispatch(kind, id);
 }
 

@@ -105,7 +105,6 @@ private:
     TProgramObjects& Program;
     TSettingsRecord& Settings;
     int SplashTime;
-    bool SettingUp = false; // the base set-up is creating the controls
     THost Host;
     TDriverBoard Board;
     TTimingFunctions Functions;

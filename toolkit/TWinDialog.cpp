@@ -214,6 +214,10 @@ void TWinDialog::StartUp() {
         ApplyControlColors(text);
     for (TWindowControl* control : attached)
         control->SetUp();
+    // Wired only now: a control showing its variable for the first time is not a user's change
+    // and must not run the dialog's handlers on half-built controls.
+    for (const auto& [widget, id] : IdsByControl)
+        ConnectNotifications(const_cast<QWidget*>(widget), id);
 }
 
 QWidget* TWinDialog::CreateItem(const TDialogItem& item,
@@ -244,7 +248,6 @@ QWidget* TWinDialog::CreateItem(const TDialogItem& item,
     if (item.Id != NoControlId) {
         ControlsById.emplace(item.Id, widget);
         IdsByControl.emplace(widget, item.Id);
-        ConnectNotifications(widget, item.Id);
     }
     return widget;
 }

@@ -90,6 +90,19 @@ TEST(WinDialogSweeps, SetUpShowsEveryVariableBeforeTheFirstSweep) {
     EXPECT_EQ(static_cast<QComboBox*>(dialog.Control(16))->currentText(), "one");
 }
 
+TEST(WinDialogSweeps, ControlsComingIntoBeingNotifyNothingButLaterChangesDo) {
+    SweepDialog dialog;
+    dialog.Create();
+    // Showing each variable for the first time is not a user's change: no handler may run on
+    // half-built controls.
+    EXPECT_TRUE(dialog.Notes.empty());
+
+    static_cast<QLineEdit*>(dialog.Control(10))->setText("typed");
+    static_cast<QComboBox*>(dialog.Control(16))->setCurrentIndex(1);
+    EXPECT_EQ(dialog.Count(TNotify::TextChanged, 10), 1);
+    EXPECT_EQ(dialog.Count(TNotify::SelectionChanged, 16), 1);
+}
+
 TEST(WinDialogSweeps, NotificationsDuringTransferToControlsSeeUpdating) {
     SweepDialog dialog;
     dialog.Create();
