@@ -13,7 +13,7 @@ packages=(
   xvfb xauth imagemagick x11-utils
   python3 python3-pil
   dpkg-dev fakeroot file
-  procps time
+  procps time xdotool desktop-file-utils
 )
 
 missing=()

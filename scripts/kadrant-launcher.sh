@@ -5,4 +5,7 @@ set -e
 home_dir="${XDG_DATA_HOME:-$HOME/.local/share}/kadrant"
 mkdir -p "$home_dir/ports"
 cd "$home_dir"
-exec "$(dirname "$0")/kadrant" "$@"
+program="$(dirname "$(readlink -f "$0")")/kadrant"
+# From a checkout the program lives in the build tree.
+[ -x "$program" ] || program="$(dirname "$(readlink -f "$0")")/../build/app/kadrant"
+exec "$program" "$@"

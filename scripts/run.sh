@@ -1,6 +1,28 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Kadrant and runs it.
+#   bash scripts/run.sh           Kadrant wired to the board simulator on Com1: no hardware needed.
+#                                 Settings and port links live in run/demo/ of this checkout.
+#   bash scripts/run.sh --board   Kadrant alone, for a real board, in the same per-user directory
+#                                 the installed launcher uses (~/.local/share/kadrant).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/build.sh default
-exec build/app/kadrant "$@"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+bash scripts/build.sh default kadrant kadrant-boardsim
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "run.sh: no display; on a machine without one try: xvfb-run -a bash scripts/run.sh" >&2
+    exit 1
+fi
+
+if [ "${1:-}" = "--board" ]; then
+    exec "$root/scripts/kadrant-launcher.sh"
+fi
+
+demo="$root/run/demo"
+mkdir -p "$demo"
+"$root/build/tools/kadrant-boardsim" --port 1 --dir "$demo" --log "$demo/board.log" &
+simulator=$!
+trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null' EXIT
+for _ in $(seq 50); do [ -L "$demo/ports/Com1" ] && break; sleep 0.1; done
+cd "$demo"
+"$root/build/app/kadrant"

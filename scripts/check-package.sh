@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree and checks it: its contents, its declared
+# dependencies, and the packaged program started through its launcher from a temporary root.
+#   bash scripts/check-package.sh [build-dir]
+set -euo pipefail
+build="$(cd "${1:-build}" && pwd)"
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+cd "$build"
+cpack -G DEB >/dev/null
+deb="$(ls -t kadrant_*_amd64.deb | head -1)"
+
+contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
+for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-boardsim \
+            ./usr/share/applications/kadrant.desktop \
+            ./usr/share/icons/hicolor/32x32/apps/kadrant.png \
+            ./usr/share/icons/hicolor/64x64/apps/kadrant.png; do
+    grep -qx -- "$path" <<<"$contents" || fail "$deb lacks $path"
+done
+
+depends="$(dpkg-deb -f "$deb" Depends)"
+for package in libqt6widgets6 libqt6gui6 libqt6multimedia6 qt6-qpa-plugins fonts-liberation libc6; do
+    grep -q "\b$package\b" <<<"$depends" || fail "$deb does not depend on $package"
+done
+
+root="$(mktemp -d)"
+home="$(mktemp -d)"
+trap 'rm -rf "$root" "$home"' EXIT
+dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/kadrant.desktop" || fail "desktop entry invalid"
+grep -q '^Categories=Utility;' "$root/usr/share/applications/kadrant.desktop" || fail "not in Utility"
+if ldd "$root/usr/bin/kadrant" | grep -q "not found"; then fail "unresolved libraries"; fi
+
+# The launcher makes the per-user directory and the program creates its settings there.
+status=0
+HOME="$home" XDG_DATA_HOME="" QT_QPA_PLATFORM=offscreen \
+    timeout 5 "$root/usr/bin/kadrant-launcher" >/dev/null 2>&1 || status=$?
+[ "$status" -eq 124 ] || fail "the packaged program ended by itself (status $status)"
+config="$home/.local/share/kadrant/config.dat"
+[ -f "$config" ] || fail "no $config"
+[ "$(stat -c %s "$config")" -eq 596 ] || fail "$config is not 596 bytes"
+[ -d "$home/.local/share/kadrant/ports" ] || fail "no ports/ directory"
+
+echo "check-package: $deb: contents, dependencies and start-up OK"
+echo "  Depends: $depends"
