@@ -1,0 +1,166 @@
+// The running program under faults: the main dialog in its frame on the offscreen platform, in a
+// temporary current directory whose ports/Com1 to Com26 all exist (Com1 a real pseudo-terminal,
+// the others links to nothing, so that no code ever reaches a real serial port), a clock the test
+// moves one second at a time, and a sound player that only records.
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "app/TDialogKD.h"
+#include "tests/serial/PtyLine.h"
+#include "tests/timing/TimingFakes.h"
+#include "toolkit/TAffDigital.h"
+#include "toolkit/TFrameWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace faults {
+
+// Generous: the machines are shared and sanitized builds are slow. A handler that waited on the
+// line would take seconds, not milliseconds.
+constexpr auto HandlerLimit = std::chrono::milliseconds(1000);
+
+inline std::string LineMessage(char wireLine, const std::string& nineChars) {
+    return std::string("\x02L") + wireLine + "\tA" + nineChars + "\t\r\n";
+}
+
+inline std::string BlankLines() {
+    std::string bytes;
+    for (char wire = '0'; wire <= '8'; ++wire)
+        bytes += LineMessage(wire, "         ");
+    return bytes;
+}
+
+// The line-1 message of a displayed value: nine digits, leading zeros blanked but the last.
+inline std::string ValueMessage(int32_t value) {
+    std::string digits = std::to_string(value);
+    return LineMessage('0', std::string(9 - digits.size(), ' ') + digits);
+}
+
+// What "hhmmss" shows for a count of seconds.
+inline int32_t Hhmmss(int32_t seconds) {
+    return seconds / 3600 * 10000 + seconds / 60 % 60 * 100 + seconds % 60;
+}
+
+inline std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const char* path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline int32_t Int32At(const std::string& bytes, std::size_t offset) {
+    int32_t value = 0;
+    if (offset + 4 <= bytes.size())
+        std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+inline std::string RecordBytes(const TSettingsRecord& record) {
+    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
+// A count-down of one hour on "hhmmss", the board on Com1.
+inline TSettingsRecord CountDownRecord() {
+    TSettingsRecord record{};
+    SetFirstRunValues(record);
+    record.functionCode = FunctionCountDown;
+    record.displayType = DisplayHhmmss;
+    record.startTime = 3600 * 1000;
+    return record;
+}
+
+// Records the longest time the UI thread went without running its event loop: a 20 ms timer
+// that notes the largest gap between two of its firings.
+class TUiHeartbeat {
+public:
+    TUiHeartbeat() {
+        Timer.setInterval(20);
+        QObject::connect(&Timer, &QTimer::timeout,
+                         [this] { Longest = std::max(Longest, Since.restart()); });
+        Since.start();
+        Timer.start();
+    }
+    std::chrono::milliseconds LongestGap() const { return std::chrono::milliseconds(Longest); }
+
+private:
+    QTimer Timer;
+    QElapsedTimer Since;
+    qint64 Longest = 0;
+};
+
+class ProgramUnderFaults : public testing::Test {
+protected:
+    ProgramUnderFaults() {
+        // Every port the list offers resolves inside this directory.
+        for (int com = 2; com <= 26; ++com)
+            std::filesystem::create_symlink("/nonexistent/kadrant-port",
+                                            "ports/Com" + std::to_string(com));
+    }
+    ~ProgramUnderFaults() override {
+        if (!Frame)
+            delete Dialog;
+    }
+
+    // Builds the dialog, which loads config.dat.
+    void Build() { Dialog = new TDialogKD(Program, Clock, Sound, 0); }
+
+    // Shows the dialog in its frame, which runs the set-up (and opens the board).
+    void Start() {
+        if (Dialog == nullptr)
+            Build();
+        Frame = std::make_unique<TFrameWindow>(Dialog, "Kadrant");
+        Frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    }
+
+    void Click(int id) { Dialog->Command(TNotify::Clicked, id); }
+
+    // RESET then START, as the user presses them.
+    void StartCountDown() {
+        Click(IdReset);
+        Click(IdStart);
+    }
+
+    // One more second on the tick counter, and the timer tick that counts it; returns how long
+    // the tick held the UI thread.
+    std::chrono::steady_clock::duration Second() {
+        Clock.tick += 1000;
+        const auto begin = std::chrono::steady_clock::now();
+        Dialog->Timing().OnTimerTick();
+        return std::chrono::steady_clock::now() - begin;
+    }
+
+    int32_t Shown() const { return Dialog->DigitalDisplay()->Value(); }
+
+    // Replaces the pseudo-terminal behind ports/Com1 by a fresh one.
+    void NewCom1() {
+        Com1.reset();
+        Com1.emplace(1);
+    }
+
+    testline::TTempWorkDir Dir;
+    std::optional<testline::TPtyLine> Com1{std::in_place, 1};
+    TProgramObjects Program;
+    TFakeClock Clock;
+    TRecordingSound Sound;
+    std::unique_ptr<TFrameWindow> Frame;
+    TDialogKD* Dialog = nullptr; // owned by Frame once started
+};
+
+} // namespace faults
