@@ -14,6 +14,7 @@ TApp::TApp(int& argc, char** argv)
 
 TApp::~TApp() {
     // The window goes before the program-wide objects it points into.
+    Signals.reset();
     Frame.reset();
 }
 
@@ -24,6 +25,11 @@ void TApp::InitMainWindow() {
     Frame->move(placement.normalPosition[0], placement.normalPosition[1]);
     Frame->setWindowIcon(KadrantIcon(WindowIcon));
     Frame->show();
+    // A stop from outside closes the window like the operator would, saving the settings.
+    Signals = std::make_unique<TTerminationSignals>([this] {
+        if (!Frame->close())
+            QApplication::quit();
+    });
 }
 
 int TApp::Run() {

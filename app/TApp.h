@@ -4,6 +4,7 @@
 
 #include "app/TClock.h"
 #include "app/TProgramObjects.h"
+#include "app/TTerminationSignals.h"
 
 #include <QApplication>
 #include <memory>
@@ -31,5 +32,6 @@ private:
     TSystemClock Clock;
     std::unique_ptr<TQtSoundPlayer> Sound;
     std::unique_ptr<TFrameWindow> Frame;
+    std::unique_ptr<TTerminationSignals> Signals;
     TDialogKD* Dialog = nullptr; // owned by the frame
 };

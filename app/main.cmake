@@ -3,7 +3,8 @@ if(KADRANT_BUILD_GUI)
     add_library(kadrant_mainwindow STATIC
         ${CMAKE_CURRENT_LIST_DIR}/TDialogKD.cpp ${CMAKE_CURRENT_LIST_DIR}/TDialogKD.h
         ${CMAKE_CURRENT_LIST_DIR}/TApp.cpp ${CMAKE_CURRENT_LIST_DIR}/TApp.h
-        ${CMAKE_CURRENT_LIST_DIR}/TProgramObjects.h)
+        ${CMAKE_CURRENT_LIST_DIR}/TProgramObjects.h
+        ${CMAKE_CURRENT_LIST_DIR}/TTerminationSignals.cpp ${CMAKE_CURRENT_LIST_DIR}/TTerminationSignals.h)
     target_include_directories(kadrant_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(kadrant_mainwindow PUBLIC
         kadrant_templates kadrant_toolkit kadrant_windows kadrant_resources
