@@ -30,6 +30,38 @@ long long ClampToLongLong(double x) {
     return static_cast<long long>(x);
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// What from_chars leaves unset: a number too large for a double reads as infinity, one too
+// small as 0. The decimal exponent's sign tells which.
+double OutOfRange(const char* p, const char* end) {
+    long long exponent = 0;
+    bool seenPoint = false, significant = false;
+    for (; p < end && (IsDigit(*p) || (*p == '.' && !seenPoint)); ++p) {
+        if (*p == '.')
+            seenPoint = true;
+        else if (*p != '0')
+            significant = true;
+        else if (!significant && seenPoint)
+            --exponent; // a zero between the point and the first significant digit
+        if (IsDigit(*p) && significant && !seenPoint)
+            ++exponent;
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool negative = p < end && *p == '-';
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        long long value = 0;
+        for (; p < end && IsDigit(*p); ++p)
+            value = std::min(value * 10 + (*p - '0'), ReadLimit);
+        exponent += negative ? -value : value;
+    }
+    return exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
 template <class T> T ClampTo(long long value) {
     if (value < static_cast<long long>(std::numeric_limits<T>::min()))
         return std::numeric_limits<T>::min();
@@ -112,7 +144,11 @@ long long TEditNum::ReadNumber(bool trailingMinus) const {
                         : -value;
     } else {
         double x = 0.0;
-        std::from_chars(p, end, x, std::chars_format::general);
+        // Only a decimal number: from_chars would also take a second sign, "inf" and "nan".
+        if (p < end && (IsDigit(*p) || (*p == '.' && p + 1 < end && IsDigit(p[1]))))
+            if (std::from_chars(p, end, x, std::chars_format::general).ec ==
+                std::errc::result_out_of_range)
+                x = OutOfRange(p, end);
         if (negative)
             x = -x;
         value = ClampToLongLong(std::floor(x * PowerOfTen(Decimals) + 0.1));
