@@ -85,11 +85,16 @@ void TScbThread::SendMessage(const char* message) {
 }
 
 void TScbThread::Run() {
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::milliseconds(Owner.GetPacingPeriod());
+    // Looks at a fixed rate rather than a fixed sleep after each send: the delay from a counted
+    // second to its message on the line then stays the same from one second to the next instead
+    // of sliding by the time each send takes.
+    auto wake = Clock::now() + period;
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(StopMutex);
-            StopSignal.wait_for(lock, std::chrono::milliseconds(Owner.GetPacingPeriod()),
-                                [this] { return StopRequested; });
+            StopSignal.wait_until(lock, wake, [this] { return StopRequested; });
             if (StopRequested)
                 return;
         }
@@ -99,6 +104,10 @@ void TScbThread::Run() {
             std::lock_guard<std::timed_mutex> lock(Owner.LineLock());
             Owner.WritePending();
         }
+        wake += period;
+        const auto now = Clock::now();
+        if (wake <= now)
+            wake = now + period; // fell behind (a stalled machine): no burst of looks
     }
 }
 
