@@ -11,8 +11,11 @@ function(kadrant_add_gtest name)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     endif()
+    # One value per property: gtest_discover_tests splits a value at ';', which silently turned
+    # the second variable and the time-out into property names of their own.
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "TSAN_OPTIONS=set:halt_on_error=1 second_deadlock_stack=1 suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp"
                    TIMEOUT 300)
 endfunction()

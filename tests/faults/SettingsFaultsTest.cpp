@@ -49,6 +49,7 @@ std::string RandomSmallCodes(std::mt19937& random) {
 struct TFileCase {
     std::string Name;
     std::string Bytes;
+    friend void PrintTo(const TFileCase& file, std::ostream* out) { *out << file.Name; }
 };
 
 std::vector<TFileCase> FileCases() {
