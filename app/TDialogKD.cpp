@@ -34,9 +34,6 @@ constexpr int DisplayDigits = 9;
 constexpr int DisplayX = 19;
 constexpr int DisplayY = 287;
 
-constexpr int BoardCodeNone = 0;
-constexpr int BoardCodeLineMessage = 11;
-
 QString AskForWavFile(QWidget* parent) {
     // getOpenFileName only accepts a file that exists.
     return QFileDialog::getOpenFileName(parent, QString(), QString(), "Fichiers WAV (*.wav)");
@@ -185,9 +182,9 @@ void TDialogKD::OpenBoard() {
     TScbDriver& driver = Program.Driver;
     driver.Close();
     if (Settings.boardType == 1)
-        driver.Setup(BoardCodeLineMessage, Settings.portCode);
+        driver.Setup(TScbDriver::BoardLineMessage, Settings.portCode);
     else
-        driver.Setup(BoardCodeNone, 0);
+        driver.Setup(TScbDriver::BoardNone, 0);
     driver.Open();
     driver.Clear();
 }

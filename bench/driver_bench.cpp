@@ -1,5 +1,6 @@
 // Figures for the scoreboard driver on a real pseudo-terminal: what QueueText costs the window's
 // thread, how long a message takes to reach the board, and QueueText's cost on a stalled line.
+#include "bench/BenchLine.h"
 #include "scoreboard/TScbDriver.h"
 
 #include <algorithm>
@@ -26,26 +27,14 @@ namespace {
 class TBoardEnd {
 public:
     TBoardEnd() {
-        Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0) {
-            std::perror("posix_openpt");
-            std::exit(1);
-        }
-        Slave = open(ptsname(Master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        std::filesystem::create_directory("ports");
-        std::filesystem::remove("ports/Com1");
-        std::filesystem::create_symlink(ptsname(Master), "ports/Com1");
         Arrivals.assign(MaxSequence, Clock::time_point{});
         Reader = std::thread([this] { Read(); });
     }
     ~TBoardEnd() {
         Stop = true;
         Reader.join();
-        std::filesystem::remove("ports/Com1");
-        close(Slave);
-        close(Master);
     }
-    void Stall(bool stalled) { tcflow(Slave, stalled ? TCOOFF : TCOON); }
+    void Stall(bool stalled) { tcflow(Line.Slave, stalled ? TCOOFF : TCOON); }
     Clock::time_point ArrivalOf(int sequence) {
         std::lock_guard<std::mutex> lock(Mutex);
         return Arrivals[sequence];
@@ -57,11 +46,11 @@ private:
     void Read() {
         std::string pending;
         while (!Stop) {
-            pollfd p{Master, POLLIN, 0};
+            pollfd p{Line.Master, POLLIN, 0};
             if (poll(&p, 1, 50) <= 0)
                 continue;
             char chunk[4096];
-            ssize_t n = read(Master, chunk, sizeof chunk);
+            ssize_t n = read(Line.Master, chunk, sizeof chunk);
             if (n <= 0)
                 continue;
             Clock::time_point now = Clock::now();
@@ -77,8 +66,7 @@ private:
         }
     }
 
-    int Master = -1;
-    int Slave = -1;
+    TBenchLine Line;
     std::thread Reader;
     std::atomic<bool> Stop{false};
     std::mutex Mutex;

@@ -5,9 +5,11 @@
 // bytes spend on a real 9600 baud line (17 bytes x 10 bits = 17.7 ms) is added by computation.
 #include "app/TDriverBoard.h"
 #include "app/TTimingFunctions.h"
+#include "bench/BenchLine.h"
 #include "scoreboard/TScbDriver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,23 +32,11 @@ constexpr double WireFloorMs = 17 * 10 * 1000.0 / 9600;
 class TBoardEnd {
 public:
     TBoardEnd() {
-        Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0) {
-            std::perror("posix_openpt");
-            std::exit(1);
-        }
-        Slave = open(ptsname(Master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        std::filesystem::create_directory("ports");
-        std::filesystem::remove("ports/Com1");
-        std::filesystem::create_symlink(ptsname(Master), "ports/Com1");
         Reader = std::thread([this] { Read(); });
     }
     ~TBoardEnd() {
         Stop = true;
         Reader.join();
-        std::filesystem::remove("ports/Com1");
-        close(Slave);
-        close(Master);
     }
     // Arrival of the last message carrying this nine-character text.
     bool ArrivalOf(const std::string& text, Clock::time_point& when) {
@@ -62,11 +52,11 @@ private:
     void Read() {
         std::string pending;
         while (!Stop) {
-            pollfd p{Master, POLLIN, 0};
+            pollfd p{Line.Master, POLLIN, 0};
             if (poll(&p, 1, 20) <= 0)
                 continue;
             char bytes[512];
-            const ssize_t n = read(Master, bytes, sizeof bytes);
+            const ssize_t n = read(Line.Master, bytes, sizeof bytes);
             if (n <= 0)
                 continue;
             const auto now = Clock::now();
@@ -79,8 +69,8 @@ private:
         }
     }
 
-    int Master = -1, Slave = -1;
-    bool volatile Stop = false;
+    TBenchLine Line;
+    std::atomic<bool> Stop = false;
     std::thread Reader;
     std::mutex Mutex;
     std::map<std::string, Clock::time_point> Arrivals;
