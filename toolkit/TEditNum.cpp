@@ -1,5 +1,7 @@
 #include "toolkit/TEditNum.h"
 
+#include "toolkit/TKeyFilter.h"
+
 #include "toolkit/TAlert.h"
 #include "toolkit/TLangue.h"
 #include "toolkit/TLineText.h"
@@ -166,28 +168,10 @@ bool TEditNum::AcceptsCharacter(QChar c) const {
 }
 
 void TEditNum::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    // Keys the dialog or the editing itself handles, not typed characters.
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        QLineEdit::keyPressEvent(event);
-        return;
-    default:
-        break;
-    }
-    const QString typed = event->text();
-    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (typed.isEmpty() && !shortcut) {
-        QLineEdit::keyPressEvent(event); // caret movement
-        return;
-    }
+    const bool erases = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+    const std::optional<QChar> typed = TypedCharacter(event);
     // Every other character, control characters and clipboard shortcuts included, is dropped.
-    if (!shortcut && typed.size() == 1 && AcceptsCharacter(typed.front()))
+    if (erases || PassesThroughFilter(event) || (typed && AcceptsCharacter(*typed)))
         QLineEdit::keyPressEvent(event);
     else
         event->accept();

@@ -1,5 +1,7 @@
 #include "toolkit/TEditTemps.h"
 
+#include "toolkit/TKeyFilter.h"
+
 #include "scoreboard/TTemps.h"
 #include "toolkit/TLineText.h"
 #include "toolkit/TWinDialog.h"
@@ -116,28 +118,17 @@ void TEditTemps::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Backspace:
         event->accept(); // overwrite editing: nothing is ever removed
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        QLineEdit::keyPressEvent(event);
-        return;
     default:
         break;
     }
-    const QString typed = event->text();
-    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (typed.isEmpty() && !shortcut) {
-        QLineEdit::keyPressEvent(event); // Home, End and the like
+    if (PassesThroughFilter(event)) {
+        QLineEdit::keyPressEvent(event);
         return;
     }
     event->accept();
-    if (shortcut || typed.size() != 1)
-        return;
-    const QChar c = typed.front();
-    if (IsDigit(c) || (IsSign(c) && IsSigned()))
-        TypeCharacter(c);
+    const std::optional<QChar> typed = TypedCharacter(event);
+    if (typed && (IsDigit(*typed) || (IsSign(*typed) && IsSigned())))
+        TypeCharacter(*typed);
 }
 
 void TEditTemps::TypeCharacter(QChar typed) {
