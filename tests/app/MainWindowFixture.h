@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/TDialogKD.h"
 #include "tests/serial/PtyLine.h"
+#include "tests/support/TestBytes.h"
 #include "tests/timing/TimingFakes.h"
 #include "toolkit/TFrameWindow.h"
 
@@ -21,32 +22,13 @@
 
 namespace mainwindow {
 
+using testbytes::BlankLines;
+using testbytes::Int32At;
+using testbytes::LineMessage;
+using testbytes::ReadFile;
+
 constexpr int ShortSplashMs = 50;
 constexpr std::size_t BlankLinesSize = 9 * 17;
-
-inline std::string LineMessage(char wireLine, const std::string& nineChars) {
-    return std::string("\x02L") + wireLine + "\tA" + nineChars + "\t\r\n";
-}
-
-// What Clear puts on the line: the nine lines blanked, in order.
-inline std::string BlankLines() {
-    std::string bytes;
-    for (char wire = '0'; wire <= '8'; ++wire)
-        bytes += LineMessage(wire, "         ");
-    return bytes;
-}
-
-inline std::string ReadFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline int32_t Int32At(const std::string& bytes, std::size_t offset) {
-    int32_t value = 0;
-    if (offset + 4 <= bytes.size())
-        std::memcpy(&value, bytes.data() + offset, 4);
-    return value;
-}
 
 inline void WriteSettings(const TSettingsRecord& record) {
     std::ofstream out(SettingsFileName, std::ios::binary | std::ios::trunc);

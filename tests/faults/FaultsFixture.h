@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "app/TDialogKD.h"
 #include "tests/serial/PtyLine.h"
+#include "tests/support/TestBytes.h"
 #include "tests/timing/TimingFakes.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TFrameWindow.h"
@@ -28,20 +29,14 @@
 
 namespace faults {
 
+using testbytes::BlankLines;
+using testbytes::Int32At;
+using testbytes::LineMessage;
+using testbytes::ReadFile;
+
 // Generous: the machines are shared and sanitized builds are slow. A handler that waited on the
 // line would take seconds, not milliseconds.
 constexpr auto HandlerLimit = std::chrono::milliseconds(1000);
-
-inline std::string LineMessage(char wireLine, const std::string& nineChars) {
-    return std::string("\x02L") + wireLine + "\tA" + nineChars + "\t\r\n";
-}
-
-inline std::string BlankLines() {
-    std::string bytes;
-    for (char wire = '0'; wire <= '8'; ++wire)
-        bytes += LineMessage(wire, "         ");
-    return bytes;
-}
 
 // The line-1 message of a displayed value: nine digits, leading zeros blanked but the last.
 inline std::string ValueMessage(int32_t value) {
@@ -54,21 +49,9 @@ inline int32_t Hhmmss(int32_t seconds) {
     return seconds / 3600 * 10000 + seconds / 60 % 60 * 100 + seconds % 60;
 }
 
-inline std::string ReadFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 inline void WriteFile(const char* path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline int32_t Int32At(const std::string& bytes, std::size_t offset) {
-    int32_t value = 0;
-    if (offset + 4 <= bytes.size())
-        std::memcpy(&value, bytes.data() + offset, 4);
-    return value;
 }
 
 inline std::string RecordBytes(const TSettingsRecord& record) {

@@ -2,6 +2,7 @@
 // pseudo-terminal.
 #include "scoreboard/TScbDriver.h"
 #include "tests/serial/PtyLine.h"
+#include "tests/support/TestBytes.h"
 
 #include <chrono>
 #include <cstring>
@@ -17,9 +18,7 @@ std::string Bytes(std::initializer_list<unsigned char> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::string LineMessage(char wireLine, const std::string& nineChars) {
-    return std::string("\x02L") + wireLine + "\tA" + nineChars + "\t\r\n";
-}
+using testbytes::LineMessage;
 
 class BoardMessages : public testing::Test {
 protected:
