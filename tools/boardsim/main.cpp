@@ -1,6 +1,7 @@
 // kadrant-boardsim: stands in for the display board on a pseudo-terminal linked as ports/ComN,
 // and reads its own logs back for a look at what a board was sent.
 //   kadrant-boardsim [--port N] [--dir D] [--log FILE] [--headless]
+//   kadrant-boardsim --fullscreen [--screen N] [--lines 1|9] [--port N] [--dir D] [--log FILE]
 //   kadrant-boardsim --print FILE [--full]
 //   kadrant-boardsim --replay FILE [--speed X] [--headless]
 #include "tools/boardsim/TBoardLiveFeed.h"
@@ -11,6 +12,8 @@
 #include "tools/boardsim/TBoardSession.h"
 #include "tools/boardsim/TBoardWindow.h"
 #include "tools/boardsim/TPtyPort.h"
+#include "tools/boardsim/TTvBoardFeed.h"
+#include "tools/boardsim/TTvBoardWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -38,11 +41,17 @@ struct TOptions {
     double Speed = 1.0;
     bool LiveOnly = false; // --port, --dir or --log given: they need the line
     bool ReplayOnly = false;
+    bool Fullscreen = false; // the board on a TV: --fullscreen, --screen, --lines
+    int Screen = 0;          // 1-based; 0: the second screen if any, else the first
+    int TvLines = 1;
+    bool TvOnly = false;
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: kadrant-boardsim [--port N (1-26)] [--dir D] [--log FILE] [--headless]\n"
+                 "       kadrant-boardsim --fullscreen [--screen N] [--lines 1|9] [--port N]"
+                 " [--dir D] [--log FILE]\n"
                  "       kadrant-boardsim --print FILE [--full]\n"
                  "       kadrant-boardsim --replay FILE [--speed X] [--headless]\n");
 }
@@ -88,10 +97,29 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
             if (*end != '\0' || !std::isfinite(options.Speed) || options.Speed <= 0)
                 return false;
             options.ReplayOnly = true;
+        } else if (arg == "--fullscreen") {
+            options.Fullscreen = true;
+        } else if (arg == "--screen" && hasValue) {
+            char* end = nullptr;
+            long screen = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || screen < 1 || screen > 16)
+                return false;
+            options.Screen = static_cast<int>(screen);
+            options.TvOnly = true;
+        } else if (arg == "--lines" && hasValue) {
+            std::string lines = argv[++i];
+            if (lines != "1" && lines != "9")
+                return false;
+            options.TvLines = lines == "1" ? 1 : 9;
+            options.TvOnly = true;
         } else {
             return false;
         }
     }
+    if (options.TvOnly && !options.Fullscreen)
+        return false;
+    if (options.Fullscreen && (options.Mode != TMode::Live || options.Headless))
+        return false;
     if (options.Mode != TMode::Live && options.LiveOnly)
         return false;
     if (options.Full && options.Mode != TMode::Print)
@@ -147,6 +175,12 @@ int RunLive(int argc, char** argv, const TOptions& options) {
         return RunHeadless(session, port.MasterFd());
 
     QApplication app(argc, argv);
+    if (options.Fullscreen) {
+        TTvBoardWindow tv(session.Board, options.TvLines, options.Screen);
+        new TTvBoardFeed(session, port.MasterFd(), tv);
+        tv.Start();
+        return app.exec();
+    }
     TBoardWindow window(session.Board, QStringLiteral("Com%1").arg(options.Port));
     new TBoardLiveFeed(session, port.MasterFd(), window);
     window.show();
