@@ -8,6 +8,11 @@ if(KADRANT_BUILD_GUI AND TARGET kadrant)
             DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME kadrant-launcher)
     install(FILES ${PROJECT_SOURCE_DIR}/scripts/kadrant.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    # The board on a TV: its own menu entry and a name a user recognises.
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/kadrant-tvboard.sh
+            DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME kadrant-tvboard)
+    install(FILES ${PROJECT_SOURCE_DIR}/scripts/kadrant-tvboard.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     foreach(_size 32 64)
         install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/10-${_size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps

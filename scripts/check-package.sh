@@ -13,6 +13,7 @@ deb="$(ls -t kadrant_*_amd64.deb | head -1)"
 contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-boardsim \
             ./usr/share/applications/kadrant.desktop \
+            ./usr/bin/kadrant-tvboard ./usr/share/applications/kadrant-tvboard.desktop \
             ./usr/share/icons/hicolor/32x32/apps/kadrant.png \
             ./usr/share/icons/hicolor/64x64/apps/kadrant.png; do
     grep -qx -- "$path" <<<"$contents" || fail "$deb lacks $path"
@@ -29,6 +30,10 @@ trap 'rm -rf "$root" "$home"' EXIT
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/kadrant.desktop" || fail "desktop entry invalid"
 grep -q '^Categories=Utility;' "$root/usr/share/applications/kadrant.desktop" || fail "not in Utility"
+desktop-file-validate "$root/usr/share/applications/kadrant-tvboard.desktop" ||
+    fail "TV board desktop entry invalid"
+grep -q '^Name=Kadrant TV board$' "$root/usr/share/applications/kadrant-tvboard.desktop" ||
+    fail "TV board entry misnamed"
 if ldd "$root/usr/bin/kadrant" | grep -q "not found"; then fail "unresolved libraries"; fi
 
 # The launcher makes the per-user directory and the program creates its settings there.
@@ -40,6 +45,17 @@ config="$home/.local/share/kadrant/config.dat"
 [ -f "$config" ] || fail "no $config"
 [ "$(stat -c %s "$config")" -eq 596 ] || fail "$config is not 596 bytes"
 [ -d "$home/.local/share/kadrant/ports" ] || fail "no ports/ directory"
+
+# The TV board links Com1 there while it runs and removes the link when stopped.
+HOME="$home" XDG_DATA_HOME="" QT_QPA_PLATFORM=offscreen "$root/usr/bin/kadrant-tvboard" \
+    >/dev/null 2>&1 &
+board=$!
+link="$home/.local/share/kadrant/ports/Com1"
+for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+[ -L "$link" ] || { kill "$board" 2>/dev/null; fail "the TV board made no $link"; }
+kill "$board"
+wait "$board" || true
+[ ! -e "$link" ] && [ ! -L "$link" ] || fail "the TV board left $link behind"
 
 echo "check-package: $deb: contents, dependencies and start-up OK"
 echo "  Depends: $depends"

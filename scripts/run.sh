@@ -4,6 +4,8 @@
 #                                 Settings and port links live in run/demo/ of this checkout.
 #   bash scripts/run.sh --board   Kadrant alone, for a real board, in the same per-user directory
 #                                 the installed launcher uses (~/.local/share/kadrant).
+#   bash scripts/run.sh --tv      Kadrant plus the board full screen on the second screen (a TV or
+#                                 projector), both in that per-user directory; choose Com1.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -16,6 +18,16 @@ fi
 
 if [ "${1:-}" = "--board" ]; then
     exec "$root/scripts/kadrant-launcher.sh"
+fi
+
+if [ "${1:-}" = "--tv" ]; then
+    "$root/scripts/kadrant-tvboard.sh" &
+    board=$!
+    trap 'kill "$board" 2>/dev/null; wait "$board" 2>/dev/null' EXIT
+    link="${XDG_DATA_HOME:-$HOME/.local/share}/kadrant/ports/Com1"
+    for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+    "$root/scripts/kadrant-launcher.sh"
+    exit 0
 fi
 
 demo="$root/run/demo"

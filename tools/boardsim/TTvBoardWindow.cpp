@@ -16,7 +16,7 @@ namespace {
 const QColor Black(0, 0, 0);
 const QColor Lit(255, 176, 32);
 const QColor Glow(255, 140, 0, 60);
-const QColor Unlit(40, 28, 10);
+const QColor Unlit(34, 24, 8); // dark but there: the board, not a blank screen
 constexpr double DotRadius = 0.38; // of the dot pitch, as on the windowed board
 constexpr double GlowRadius = 0.65;
 } // namespace
