@@ -16,7 +16,7 @@ namespace {
 const QColor Black(0, 0, 0);
 const QColor Lit(255, 176, 32);
 const QColor Glow(255, 140, 0, 60);
-const QColor Unlit(34, 24, 8); // dark but there: the board, not a blank screen
+const QColor Unlit(34, 24, 8);     // dark but there: the board, not a blank screen
 constexpr double DotRadius = 0.38; // of the dot pitch, as on the windowed board
 constexpr double GlowRadius = 0.65;
 } // namespace
@@ -31,8 +31,9 @@ TTvBoardWindow::TTvBoardWindow(const TBoardLines& board, int lineCount, int scre
     QPalette palette;
     palette.setColor(QPalette::Window, Black);
     setPalette(palette);
+    // The second screen, which with only one connected is the first until a TV is plugged in.
     if (WantedScreen <= 0)
-        WantedScreen = QGuiApplication::screens().size() > 1 ? 2 : 1;
+        WantedScreen = 2;
     connect(qApp, &QGuiApplication::screenAdded, this, &TTvBoardWindow::PlaceSoon);
     connect(qApp, &QGuiApplication::screenRemoved, this, &TTvBoardWindow::PlaceSoon);
 }
