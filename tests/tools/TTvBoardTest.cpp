@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TLayoutCase{2560, 1440, 1, true}, TLayoutCase{1024, 768, 1, true},
                       TLayoutCase{1920, 200, 1, false}, TLayoutCase{1920, 1080, 9, false},
                       TLayoutCase{1280, 720, 9, false}, TLayoutCase{1080, 1920, 9, false}),
-    [](const ::testing::TestParamInfo<TLayoutCase>& info) {
-        const TLayoutCase& c = info.param;
+    [](const ::testing::TestParamInfo<TLayoutCase>& param) {
+        const TLayoutCase& c = param.param;
         return std::to_string(c.Width) + "x" + std::to_string(c.Height) + "_" +
                std::to_string(c.Lines) + "lines";
     });
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TScreenCase{"AnotherScreenInItsPlace", {"LAP", "BEAMER"}, 2, "TV", 1},
                       TScreenCase{"FewerThanWanted", {"A", "B", "C"}, 5, "", 2},
                       TScreenCase{"NoScreen", {}, 1, "", -1}),
-    [](const ::testing::TestParamInfo<TScreenCase>& info) { return info.param.Name; });
+    [](const ::testing::TestParamInfo<TScreenCase>& param) { return param.param.Name; });
 
 bool WaitFor(const std::function<bool()>& done, int maxMs = 5000) {
     QElapsedTimer timer;
@@ -235,8 +235,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--fullscreen", "--screen", "0"},
                       std::vector<std::string>{"--fullscreen", "--headless"},
                       std::vector<std::string>{"--fullscreen", "--replay", "board.log"}),
-    [](const ::testing::TestParamInfo<std::vector<std::string>>& info) {
-        return "Case" + std::to_string(info.index);
+    [](const ::testing::TestParamInfo<std::vector<std::string>>& param) {
+        return "Case" + std::to_string(param.index);
     });
 
 TEST(TvBoardProgram, LinksItsPortAndRemovesTheLinkOnSigterm) {
