@@ -18,7 +18,8 @@ if [ -L "$link" ]; then
     case "$(readlink "$link")" in
     /dev/pts/*) ;;
     *)
-        echo "kadrant-tvboard: $link points to $(readlink "$link"), a real port; choose another with --port N" >&2
+        echo "kadrant-tvboard: $link points to $(readlink "$link"), a real port;" \
+            "choose another with --port N" >&2
         exit 1
         ;;
     esac
