@@ -68,11 +68,13 @@ std::vector<std::string> LinkChain(const std::string& link) {
     return chain;
 }
 
+bool InById(const TPortRoots& roots, const std::string& path) {
+    return DirName(path) == Absolute(roots.ById) || DirName(path) == roots.ById;
+}
+
 // A link of ours names a USB adapter: a by-id name or an adapter's node.
 bool NamesAdapter(const TPortRoots& roots, const std::string& target) {
-    const std::string byId = Absolute(roots.ById);
-    return DirName(target) == byId || DirName(target) == roots.ById ||
-           IsAdapterName(BaseName(target));
+    return InById(roots, target) || IsAdapterName(BaseName(target));
 }
 
 bool DeviceOf(const std::string& path, dev_t& rdev) {
@@ -303,7 +305,7 @@ bool AssignPort(const TPortRoots& roots, int number, const std::string& device,
     // A by-id name keeps the number whichever socket the adapter is in.
     std::string target = Absolute(path);
     for (const TAdapter& adapter : FindAdapters(roots)) {
-        if (adapter.Rdev == info.st_rdev && !NamesAdapter(roots, target))
+        if (adapter.Rdev == info.st_rdev && !InById(roots, target))
             target = Absolute(adapter.ById);
     }
     const std::string entry = PortPath(roots, number);
