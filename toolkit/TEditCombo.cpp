@@ -118,3 +118,18 @@ void TEditCombo::StoreValue() {
         break;
     }
 }
+
+bool TEditCombo::SetItemDecoration(const QString& text, const QIcon& icon, const QString& toolTip) {
+    const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    setItemIcon(index, icon);
+    setItemData(index, toolTip.isEmpty() ? QVariant() : QVariant(toolTip), Qt::ToolTipRole);
+    return true;
+}
+
+void TEditCombo::showPopup() {
+    if (BeforePopup)
+        BeforePopup();
+    QComboBox::showPopup();
+}

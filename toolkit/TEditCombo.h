@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -49,6 +50,13 @@ public:
 
     const int SelectionMode;
     int ShownIndex = 0;
+
+    // Puts an icon and a tooltip beside the shown entry with this text, leaving the text as it
+    // is; a null icon and an empty tooltip take them away. False when no shown entry has the text.
+    bool SetItemDecoration(const QString& text, const QIcon& icon, const QString& toolTip);
+    // Runs just before the list opens, so that what the entries show can be brought up to date.
+    std::function<void()> BeforePopup;
+    void showPopup() override;
 
 private:
     int* Value;
