@@ -58,7 +58,12 @@ public:
     std::function<void()> BeforePopup;
     void showPopup() override;
 
+protected:
+    // The closed box leaves out the icon where it would cut the text short.
+    void initStyleOption(QStyleOptionComboBox* option) const override;
+
 private:
+    bool Decorated = false; // an entry carries an icon
     int* Value;
     std::unique_ptr<TComboBoxData> Shown; // compact mode: the entries actually shown
     TComboBoxData* Source;

@@ -7,6 +7,7 @@
 #include "tests/support/FakeSerialTree.h"
 #include "toolkit/TEditCombo.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <poll.h>
 
@@ -99,6 +100,8 @@ TEST_F(PortList, OpeningTheListGivesAnAdapterPluggedMeanwhileItsNumber) {
     EXPECT_EQ(LinkOf("ports/Com3"), Tree.ById(A));
     EXPECT_EQ(Icon("Com3"), Face(KadrantPlugIcon(true)));
     EXPECT_EQ(Ports()->currentText(), "Com1"); // the choice is the operator's
+    // The plugs take no room from the texts: the open list is wide enough for every entry.
+    EXPECT_GE(Ports()->view()->viewport()->width(), Ports()->view()->sizeHintForColumn(0));
     EXPECT_EQ(Program.Settings.portCode, 1);
     Ports()->hidePopup();
 }
