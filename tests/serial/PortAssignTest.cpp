@@ -82,26 +82,11 @@ TEST(Assignment, SkipsEveryTakenNumberAndTouchesNothing) {
               5);
 }
 
-TEST(Assignment, AdapterThatAHandMadeLinkReachesGetsNoSecondNumber) {
-    TFakeSerialTree tree;
-    tree.Plug(A, "ttyUSB0");
-    std::filesystem::create_symlink(tree.Node("ttyUSB0"), tree.Port(1));
-    EXPECT_TRUE(AssignAdapters(tree.Roots).empty());
-    EXPECT_EQ(LinkOf(tree.Port(1)), tree.Node("ttyUSB0"));
-}
-
-TEST(Assignment, NothingWithoutAByIdDirectory) {
-    TFakeSerialTree tree;
-    std::filesystem::remove_all(tree.Root / "work/ports");
-    tree.Roots.ById = (tree.Root / "no-such-dir").string();
-    EXPECT_TRUE(AssignAdapters(tree.Roots).empty());
-    EXPECT_FALSE(std::filesystem::exists(tree.Roots.Ports)); // not even ports/ is made
-}
-
 struct TOddCase {
     const char* Name;
     std::function<void(TFakeSerialTree&)> Setup;
     int Expected; // links made
+    int Left = 0; // adapters that find no free number
     friend std::ostream& operator<<(std::ostream& out, const TOddCase& c) { return out << c.Name; }
 };
 
@@ -116,11 +101,24 @@ TEST_P(OddByIdEntries, OnlyRealAdaptersGetANumberAndEachOnlyOne) {
         EXPECT_EQ(LinkOf(tree.Port(a.Number)), a.Adapter.ById);
         EXPECT_TRUE(DescribePorts(tree.Roots)[a.Number - 1].Present);
     }
+    EXPECT_EQ(static_cast<int>(AdaptersWithoutNumber(tree.Roots).size()), GetParam().Left);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OddByIdEntries,
     testing::Values(
+        TOddCase{"NoByIdDirectory",
+                 [](TFakeSerialTree& t) {
+                     t.Plug(A, "ttyUSB0");
+                     t.Roots.ById += "-gone";
+                 },
+                 0},
+        TOddCase{"AdapterAHandMadeLinkReaches",
+                 [](TFakeSerialTree& t) {
+                     t.Plug(A, "ttyUSB0");
+                     std::filesystem::create_symlink(t.Node("ttyUSB0"), t.Port(1));
+                 },
+                 0},
         TOddCase{
             "Dangling",
             [](TFakeSerialTree& t) { std::filesystem::create_symlink("../../ttyUSB9", t.ById(A)); },
@@ -159,19 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                          t.Plug("usb-Adapter_" + std::to_string(100 + i) + "-if00-port0",
                                 "ttyUSB" + std::to_string(i));
                  },
-                 24}),
+                 24, 6}),
     [](const testing::TestParamInfo<TOddCase>& info) { return std::string(info.param.Name); });
-
-TEST(Assignment, AdaptersLeftWithoutANumberAreNamed) {
-    TFakeSerialTree tree;
-    for (int i = 0; i < 26; ++i)
-        tree.Plug("usb-Adapter_" + std::to_string(100 + i), "ttyUSB" + std::to_string(i));
-    EXPECT_EQ(AssignAdapters(tree.Roots).size(), 24u);
-    const std::vector<TAdapter> left = AdaptersWithoutNumber(tree.Roots);
-    ASSERT_EQ(left.size(), 2u);
-    EXPECT_EQ(left[0].KernelName, "ttyUSB24");
-    EXPECT_EQ(left[1].KernelName, "ttyUSB25");
-}
 
 // Several programs assigning at the same moment: one number per adapter, no number twice.
 TEST(Assignment, ProgramsAssigningAtOnceGiveEachAdapterOneNumber) {
@@ -270,28 +257,21 @@ TEST_P(AdapterHints, NamesTheAdaptersOnlyWhenTheChosenPortHasNoDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AdapterHints,
-    testing::Values(
-        THintCase{"OneAdapter", 1, [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); },
-                  "the USB adapter is Com3"},
-        THintCase{"TwoAdapters", 2,
-                  [](TFakeSerialTree& t) {
-                      t.Plug(A, "ttyUSB0");
-                      t.Plug(B, "ttyUSB1");
-                  },
-                  "the USB adapters are Com3 and Com4"},
-        THintCase{"ChosenPortWorks", 1,
-                  [](TFakeSerialTree& t) {
-                      t.SerialPort(0, 4);
-                      t.Plug(A, "ttyUSB0");
-                  },
-                  ""},
-        THintCase{"ChosenIsTheAdapter", 3, [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); }, ""},
-        THintCase{"AdapterUnplugged", 1,
-                  [](TFakeSerialTree& t) {
-                      t.Plug(A, "ttyUSB0");
-                      AssignAdapters(t.Roots);
-                      t.Unplug(A, "ttyUSB0");
-                  },
-                  ""},
-        THintCase{"NoPortChosen", 0, [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); }, ""}),
+    testing::Values(THintCase{"OneAdapter", 1, [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); },
+                              "the USB adapter is Com3"},
+                    THintCase{"TwoAdapters", 2,
+                              [](TFakeSerialTree& t) {
+                                  t.Plug(A, "ttyUSB0");
+                                  t.Plug(B, "ttyUSB1");
+                              },
+                              "the USB adapters are Com3 and Com4"},
+                    THintCase{"ChosenIsTheAdapter", 3,
+                              [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); }, ""},
+                    THintCase{"AdapterUnplugged", 1,
+                              [](TFakeSerialTree& t) {
+                                  t.Plug(A, "ttyUSB0");
+                                  AssignAdapters(t.Roots);
+                                  t.Unplug(A, "ttyUSB0");
+                              },
+                              ""}),
     [](const testing::TestParamInfo<THintCase>& info) { return std::string(info.param.Name); });

@@ -117,9 +117,4 @@ TEST_F(PortsCommand, AssignsByTheStableNameListsAndForgets) {
         << Out.str();
 }
 
-TEST_F(PortsCommand, BadCommandLineShowsUsage) {
-    EXPECT_EQ(Run({"assign", "Com5"}), 2);
-    EXPECT_NE(Err.str().find("usage: kadrant-ports"), std::string::npos);
-}
-
 } // namespace
