@@ -1,6 +1,7 @@
 #include "serial/PortAssign.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -75,6 +76,27 @@ bool InById(const TPortRoots& roots, const std::string& path) {
 // A link of ours names a USB adapter: a by-id name or an adapter's node.
 bool NamesAdapter(const TPortRoots& roots, const std::string& target) {
     return InById(roots, target) || IsAdapterName(BaseName(target));
+}
+
+// A serial line's kernel name: tty, letters, digits (ttyS0, ttyUSB0, ttyACM0, ttyAMA0).
+bool IsSerialName(const std::string& name) {
+    size_t i = 3;
+    while (i < name.size() && std::isalpha(static_cast<unsigned char>(name[i])))
+        ++i;
+    return name.compare(0, 3, "tty") == 0 && i > 3 && i < name.size() &&
+           std::all_of(name.begin() + static_cast<long>(i), name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A path that leads, on its way, to a serial line that sysfs knows.
+bool LeadsToSerialLine(const TPortRoots& roots, const std::string& path) {
+    for (const std::string& hop : LinkChain(path)) {
+        struct stat info;
+        const std::string name = BaseName(hop);
+        if (IsSerialName(name) && stat((roots.Sysfs + "/class/tty/" + name).c_str(), &info) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool DeviceOf(const std::string& path, dev_t& rdev) {
@@ -298,7 +320,7 @@ bool AssignPort(const TPortRoots& roots, int number, const std::string& device,
         error = "no such device: " + device;
         return false;
     }
-    if (!S_ISCHR(info.st_mode)) {
+    if (!S_ISCHR(info.st_mode) || !LeadsToSerialLine(roots, path)) {
         error = "not a serial device: " + device;
         return false;
     }
@@ -350,9 +372,10 @@ bool ForgetPort(const TPortRoots& roots, int number, std::string& error) {
     }
     const std::string target = ReadLink(entry);
     const std::string resolved = target[0] == '/' ? target : roots.Ports + "/" + target;
-    if (!NamesAdapter(roots, resolved)) {
+    // Ours: what assign makes, a link to an adapter's by-id name or to a serial line.
+    if (!NamesAdapter(roots, resolved) && !IsSerialName(BaseName(resolved))) {
         error = ComName(number) + " leads to " + target +
-                ", not to a USB adapter; remove it by hand if you mean to";
+                ", not to a serial device; remove it by hand if you mean to";
         return false;
     }
     if (unlink(entry.c_str()) != 0) {

@@ -57,7 +57,8 @@ int ComNumberOf(const std::string& name);
 // By hand: links ComN to a device (a path, or a name in the by-id directory; a device that has a
 // by-id name is linked by that name). Fails, changing nothing, with a one-line reason.
 bool AssignPort(const TPortRoots& roots, int number, const std::string& device, std::string& error);
-// Removes an adapter's ComN link; other entries are refused with a one-line reason.
+// Removes a ComN link to an adapter or a serial line; other entries are refused with a one-line
+// reason.
 bool ForgetPort(const TPortRoots& roots, int number, std::string& error);
 
 } // namespace serialports

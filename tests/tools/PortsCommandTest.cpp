@@ -80,13 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusal{
             "NoSuchByIdName", {"assign", "Com5", "usb-Nothing"}, "no such device: usb-Nothing"},
         TRefusal{"NotADevice", {"assign", "Com5", "$FILE"}, "not a serial device"},
+        TRefusal{
+            "NotASerialLine", {"assign", "Com5", "/dev/null"}, "not a serial device: /dev/null"},
         TRefusal{"AdapterHasANumber", {"assign", "Com5", "$NODE"}, "is already Com3"},
         TRefusal{
             "NumberTakenByALink", {"assign", "Com1", "$NODE"}, "Com1 already leads to /dev/null"},
         TRefusal{"NumberTakenByAFile", {"assign", "Com4", "$NODE"}, "is not a link; left alone"},
         TRefusal{"ForgetNothing", {"forget", "Com9"}, "Com9 has no link"},
         TRefusal{"ForgetAFile", {"forget", "Com4"}, "is not a link; left alone"},
-        TRefusal{"ForgetAHandMadeLink", {"forget", "Com1"}, "not to a USB adapter"}),
+        TRefusal{"ForgetAHandMadeLink", {"forget", "Com1"}, "not to a serial device"}),
     [](const testing::TestParamInfo<TRefusal>& info) { return std::string(info.param.Name); });
 
 TEST_F(PortsCommand, AssignsByTheStableNameListsAndForgets) {
