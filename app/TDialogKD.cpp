@@ -2,6 +2,8 @@
 
 #include "app/SettingsStore.h"
 #include "resources/MainDialogTemplate.h"
+#include "resources/Pictures.h"
+#include "serial/PortAssign.h"
 #include "serial/TSerial.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -124,8 +127,27 @@ void TDialogKD::StartUp() {
     UpdateControlStates();
     SetTimer(TickTimerId, TickPeriodMs);
     TransferToControls();
+    if (auto* ports = qobject_cast<TEditCombo*>(Control(IdPort)))
+        ports->BeforePopup = [this] { RefreshPorts(); };
+    RefreshPorts();
     if (Settings.portCode != 0)
         OpenBoard();
+}
+
+void TDialogKD::RefreshPorts() {
+    for (const serialports::TAssignment& made : serialports::AssignAdapters(PortRoots))
+        std::fprintf(stderr, "kadrant: Com%d is now the USB adapter %s (%s)\n", made.Number,
+                     made.Adapter.ById.c_str(), made.Adapter.Device.c_str());
+    auto* ports = qobject_cast<TEditCombo*>(Control(IdPort));
+    if (ports == nullptr)
+        return;
+    // The texts stay the list's own; a plug and a tooltip say which numbers lead to a device.
+    for (const serialports::TComPort& port : serialports::DescribePorts(PortRoots)) {
+        const bool plug = port.Present || port.Adapter;
+        ports->SetItemDecoration(QString::fromLatin1(TSerial::PortName(port.Number, false)),
+                                 plug ? KadrantPlugIcon(port.Present) : QIcon(),
+                                 QString::fromStdString(port.Description));
+    }
 }
 
 void TDialogKD::SetEnabled(int id, bool enabled) {

@@ -6,6 +6,7 @@
 #include "app/TDriverBoard.h"
 #include "app/TProgramObjects.h"
 #include "app/TTimingFunctions.h"
+#include "serial/SerialAdapters.h"
 #include "toolkit/TEventTable.h"
 #include "toolkit/TWinDialog.h"
 
@@ -66,6 +67,10 @@ public:
     // Asks for a WAV file; an empty result means cancelled. Tests replace the file dialog.
     std::function<QString(QWidget* parent)> ChooseSoundFile;
 
+    // Where USB serial adapters are looked for and the ComN links are kept; tests point it at a
+    // fake device tree before the dialog starts.
+    serialports::TPortRoots PortRoots;
+
 protected:
     void StartUp() override;
     bool Dispatch(TNotify kind, int id) override;
@@ -88,6 +93,8 @@ private:
     void FillLists();
     void CreateControls();
     void SetEnabled(int id, bool enabled);
+    // Gives new USB adapters a Com number and marks in the port list which numbers have a device.
+    void RefreshPorts();
 
     // Event table handlers.
     void EvBoardChanged() { OpenBoard(); }

@@ -4,6 +4,7 @@ include(GNUInstallDirs)
 
 if(KADRANT_BUILD_GUI AND TARGET kadrant)
     install(TARGETS kadrant kadrant-boardsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS kadrant-ports RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/kadrant-launcher.sh
             DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME kadrant-launcher)
     install(FILES ${PROJECT_SOURCE_DIR}/scripts/kadrant.desktop

@@ -36,3 +36,13 @@ QIcon KadrantIcon(int id) {
     icon.addFile(QStringLiteral(":/kadrant/pictures/10-64.png"), QSize(64, 64));
     return icon;
 }
+
+QIcon KadrantPlugIcon(bool present) {
+    EnsureResourcesLoaded();
+    const QString name = present ? QStringLiteral("plug") : QStringLiteral("plug-absent");
+    QIcon icon;
+    for (int size : {16, 32})
+        icon.addFile(QStringLiteral(":/kadrant/pictures/%1-%2.png").arg(name).arg(size),
+                     QSize(size, size));
+    return icon;
+}

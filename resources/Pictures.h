@@ -9,3 +9,7 @@ QImage KadrantPicture(int id);
 
 // Window icon by id (10); a null icon for any other id.
 QIcon KadrantIcon(int id);
+
+// Port list: a plug for a Com number with a device behind it, a grey plug for an adapter that is
+// not plugged in.
+QIcon KadrantPlugIcon(bool present);

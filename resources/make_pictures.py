@@ -207,6 +207,23 @@ def icon(size):
     save(downsampled(big, (size, size)), "10-%d.png" % size)
 
 
+def plug(name, size, body, prongs):
+    """Port list: a small plug, its prongs up and its cable down, transparent around it. In
+    colour for a Com number with a device behind it, grey for an adapter not plugged in."""
+    s = SUPERSAMPLE
+    big = Image.new("RGBA", (size * s, size * s), (0, 0, 0, 0))
+    draw = ImageDraw.Draw(big)
+    unit = size * s / 16.0
+    for left in (4.5, 9.5):  # prongs
+        draw.rectangle((left * unit, 0.5 * unit, (left + 2) * unit, 5 * unit), fill=prongs + (255,))
+    draw.rounded_rectangle((2.5 * unit, 4.5 * unit, 13.5 * unit, 11 * unit), radius=2 * unit,
+                           fill=body + (255,))
+    draw.polygon([(4.5 * unit, 11 * unit), (11.5 * unit, 11 * unit), (9.5 * unit, 13 * unit),
+                  (6.5 * unit, 13 * unit)], fill=body + (255,))
+    draw.rectangle((7 * unit, 12.5 * unit, 9 * unit, 16 * unit), fill=body + (255,))  # cable
+    save(downsampled(big, (size, size)), name)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     digit_strip()
@@ -220,6 +237,9 @@ def main():
     display_frame()
     icon(32)
     icon(64)
+    for size in (16, 32):
+        plug("plug-%d.png" % size, size, (30, 120, 60), (200, 160, 40))
+        plug("plug-absent-%d.png" % size, size, (150, 150, 150), (190, 190, 190))
     return 0
 
 

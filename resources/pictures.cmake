@@ -17,5 +17,9 @@ if(KADRANT_BUILD_GUI)
             pictures/121.png
             pictures/122.png
             pictures/123.png
-            pictures/124.png)
+            pictures/124.png
+            pictures/plug-16.png
+            pictures/plug-32.png
+            pictures/plug-absent-16.png
+            pictures/plug-absent-32.png)
 endif()

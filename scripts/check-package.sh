@@ -12,6 +12,7 @@ deb="$(ls -t kadrant_*_amd64.deb | head -1)"
 
 contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-boardsim \
+            ./usr/bin/kadrant-ports \
             ./usr/share/applications/kadrant.desktop \
             ./usr/bin/kadrant-tvboard ./usr/share/applications/kadrant-tvboard.desktop \
             ./usr/share/icons/hicolor/32x32/apps/kadrant.png \
@@ -45,6 +46,10 @@ config="$home/.local/share/kadrant/config.dat"
 [ -f "$config" ] || fail "no $config"
 [ "$(stat -c %s "$config")" -eq 596 ] || fail "$config is not 596 bytes"
 [ -d "$home/.local/share/kadrant/ports" ] || fail "no ports/ directory"
+# kadrant-ports works in that same directory: 26 Com numbers listed.
+rows="$(HOME="$home" XDG_DATA_HOME="" "$root/usr/bin/kadrant-ports" | grep -c '^Com')" ||
+    fail "kadrant-ports failed"
+[ "$rows" -eq 26 ] || fail "kadrant-ports listed $rows Com numbers, not 26"
 
 # The TV board links Com1 there while it runs and removes the link when stopped.
 HOME="$home" XDG_DATA_HOME="" QT_QPA_PLATFORM=offscreen "$root/usr/bin/kadrant-tvboard" \

@@ -2,6 +2,11 @@
 
 #include "toolkit/TWinDialog.h"
 
+#include <QAbstractItemView>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
 void TComboBoxData::Clear() {
     Strings.clear();
     ItemData.clear();
@@ -117,4 +122,37 @@ void TEditCombo::StoreValue() {
         *Value = currentIndex();
         break;
     }
+}
+
+bool TEditCombo::SetItemDecoration(const QString& text, const QIcon& icon, const QString& toolTip) {
+    const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    setItemIcon(index, icon);
+    Decorated = Decorated || !icon.isNull();
+    setItemData(index, toolTip.isEmpty() ? QVariant() : QVariant(toolTip), Qt::ToolTipRole);
+    return true;
+}
+
+void TEditCombo::showPopup() {
+    if (BeforePopup)
+        BeforePopup();
+    // Icons take room from the texts: the open list grows to show every text whole.
+    if (Decorated)
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) +
+                                view()->verticalScrollBar()->sizeHint().width() +
+                                2 * view()->frameWidth());
+    QComboBox::showPopup();
+}
+
+void TEditCombo::initStyleOption(QStyleOptionComboBox* option) const {
+    QComboBox::initStyleOption(option);
+    if (option->currentIcon.isNull())
+        return;
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, option, QStyle::SC_ComboBoxEditField, this);
+    const int needed =
+        option->iconSize.width() + 4 + option->fontMetrics.horizontalAdvance(option->currentText);
+    if (needed > field.width())
+        option->currentIcon = QIcon();
 }

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -50,7 +51,19 @@ public:
     const int SelectionMode;
     int ShownIndex = 0;
 
+    // Puts an icon and a tooltip beside the shown entry with this text, leaving the text as it
+    // is; a null icon and an empty tooltip take them away. False when no shown entry has the text.
+    bool SetItemDecoration(const QString& text, const QIcon& icon, const QString& toolTip);
+    // Runs just before the list opens, so that what the entries show can be brought up to date.
+    std::function<void()> BeforePopup;
+    void showPopup() override;
+
+protected:
+    // The closed box leaves out the icon where it would cut the text short.
+    void initStyleOption(QStyleOptionComboBox* option) const override;
+
 private:
+    bool Decorated = false; // an entry carries an icon
     int* Value;
     std::unique_ptr<TComboBoxData> Shown; // compact mode: the entries actually shown
     TComboBoxData* Source;
