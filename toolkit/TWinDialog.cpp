@@ -9,6 +9,7 @@
 #include "toolkit/TEditRadio.h"
 #include "toolkit/TEditStatic.h"
 #include "toolkit/TEditTemps.h"
+#include "toolkit/TGroupFrame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -44,7 +45,7 @@ Qt::Alignment TextAlignment(unsigned style) {
 QWidget* NewPlainWidget(const TDialogItem& item, QWidget* parent) {
     switch (item.Kind) {
     case TItemKind::GroupBox:
-        return new QGroupBox(parent);
+        return new TGroupFrame(parent);
     case TItemKind::DropDownList:
         return new QComboBox(parent);
     case TItemKind::RadioButton:
