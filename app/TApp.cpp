@@ -37,8 +37,8 @@ void TApp::InitMainWindow() {
 }
 
 int TApp::Run() {
-    // A stop during the splash has closed the window already: there is no loop to run.
-    if (Stopping)
+    // Closed during the splash (a stop, or the window's own close): there is no loop to run.
+    if (Stopping || !Frame || !Frame->isVisible())
         return 0;
     return QApplication::exec();
 }

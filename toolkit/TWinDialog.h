@@ -50,6 +50,8 @@ public:
     int Updating = 0; // 1 exactly while TransferToControls fills the controls
 
     void TransferToControls();
+    // Does nothing between the start of the set-up step and the end of the base's StartUp,
+    // while the controls are still empty.
     void TransferFromControls();
     virtual void ControlsUpdated() {}
 
