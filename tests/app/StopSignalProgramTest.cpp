@@ -80,8 +80,8 @@ TEST_P(StopSignalProgram, EndsWithinASecondAndSavesTheRecord) {
 INSTANTIATE_TEST_SUITE_P(Scenes, StopSignalProgram,
                          ::testing::Values(TScene{"splash", 1, 0}, TScene{"range", 4, 1000000000},
                                            TScene{"browse", 1, 0}),
-                         [](const ::testing::TestParamInfo<TScene>& info) {
-                             return std::string(info.param.Name);
+                         [](const ::testing::TestParamInfo<TScene>& scene) {
+                             return std::string(scene.param.Name);
                          });
 
 } // namespace

@@ -167,10 +167,10 @@ INSTANTIATE_TEST_SUITE_P(Modes, SettingsFileModeTest,
                          ::testing::Values(TModeCase{0444, false}, TModeCase{0400, false},
                                            TModeCase{0555, false}, TModeCase{0000, false},
                                            TModeCase{0644, true}, TModeCase{0464, true}),
-                         [](const ::testing::TestParamInfo<TModeCase>& info) {
+                         [](const ::testing::TestParamInfo<TModeCase>& mode) {
                              char name[16];
                              std::snprintf(name, sizeof name, "Mode%04o",
-                                           static_cast<unsigned>(info.param.Mode));
+                                           static_cast<unsigned>(mode.param.Mode));
                              return std::string(name);
                          });
 

@@ -145,9 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
     RoutesAndEntries, FieldInputRoutes,
     ::testing::Combine(::testing::Range(0, static_cast<int>(std::size(Routes))),
                        ::testing::Range(0, static_cast<int>(std::size(Entries)))),
-    [](const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
-        return std::string(Routes[std::get<0>(info.param)].Name) + "Entry" +
-               std::to_string(std::get<1>(info.param));
+    [](const ::testing::TestParamInfo<std::tuple<int, int>>& entry) {
+        return std::string(Routes[std::get<0>(entry.param)].Name) + "Entry" +
+               std::to_string(std::get<1>(entry.param));
     });
 
 class TimeFieldForm : public ::testing::Test {
