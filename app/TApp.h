@@ -19,9 +19,15 @@ public:
     ~TApp();
 
     // Builds the main window, placed where the settings say, and shows it (which runs the
-    // dialog's set-up: the splash, then the controls, the timer and the board).
+    // dialog's set-up: the splash, then the controls, the timer and the board). The stop
+    // signals are taken over first, so that a stop during the splash saves the settings too.
     void InitMainWindow();
     int Run();
+
+    // A stop from outside: the window closes as the operator would close it, saving the
+    // settings, whatever else is on screen (a range message, the file dialog, the splash), and
+    // the program ends.
+    void Stop();
 
     TDialogKD* MainDialog() const { return Dialog; }
     TFrameWindow* MainWindow() const { return Frame.get(); }
@@ -34,4 +40,5 @@ private:
     std::unique_ptr<TFrameWindow> Frame;
     std::unique_ptr<TTerminationSignals> Signals;
     TDialogKD* Dialog = nullptr; // owned by the frame
+    bool Stopping = false;
 };

@@ -14,6 +14,7 @@
 #include "toolkit/TEditNum.h"
 #include "toolkit/TEditRadio.h"
 #include "toolkit/TEditTemps.h"
+#include "toolkit/TFileNameText.h"
 #include "windows/TCopyRight.h"
 
 #include <QFile>
@@ -106,8 +107,8 @@ void TDialogKD::CreateControls() {
     InLoopBox = new TEditCheck(this, IdInLoop, &Settings.inLoop);
     CheckList.Add(InLoopBox);
 
-    SoundFileField =
-        new TEditAlpha(this, IdSoundFile, Settings.soundFile, static_cast<int>(SoundFileSize), 1);
+    SoundFileField = new TEditAlpha(this, IdSoundFile, Settings.soundFile,
+                                    static_cast<int>(SoundFileSize), 1, TTextEncoding::FileName);
     AlphaList.Add(SoundFileField);
 
     Display = new TAffDigital(this, IdDigitalDisplay, DisplayX, DisplayY, DisplayDigits, 0);
@@ -119,6 +120,9 @@ void TDialogKD::StartUp() {
                          AboutPicture, SplashTime);
         about.Execute();
     }
+    // Closed during the splash (a stop signal): the record is saved, nothing more is set up.
+    if (IsClosing())
+        return;
     TWinDialog::StartUp();
     // The template's panel picture is created after the display; the display goes on top.
     Display->raise();
@@ -215,11 +219,8 @@ void TDialogKD::BrowseSound() {
     const QString chosen = ChooseSoundFile ? ChooseSoundFile(this) : QString();
     if (chosen.isEmpty())
         return;
-    // The field holds at most 255 bytes and its terminator; the rest stays zero.
-    const QByteArray path = QFile::encodeName(chosen);
-    const std::size_t length = std::min<std::size_t>(path.size(), SoundFileSize - 1);
-    std::memset(Settings.soundFile, 0, SoundFileSize);
-    std::memcpy(Settings.soundFile, path.constData(), length);
+    // At most 255 bytes, cut between characters, and the terminator; the rest stays zero.
+    CopyFileName(Settings.soundFile, SoundFileSize, chosen);
     SoundFileField->ShowValue();
 }
 

@@ -42,7 +42,12 @@ TSFile::TFlag TSFile::Exists() const {
 
 TSFile::TFlag TSFile::Open() {
     Close();
-    if (!Exists())
+    struct stat status;
+    if (path_[0] == '\0' || ::stat(path_, &status) != 0)
+        return False;
+    // A file that nobody may write is read-only for the program too, even when it runs as root,
+    // which the kernel would let through.
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return False;
     // No lock is taken: other copies of the program share the file for reading and writing.
     handle_ = ::open(path_, O_RDWR | O_CLOEXEC);

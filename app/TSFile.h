@@ -22,7 +22,8 @@ public:
     // and every later Open fails.
     void Assign(const char* path, void* record, uint32_t recordSize);
     TFlag Exists() const;
-    // Opens an existing file for reading and writing; position 0.
+    // Opens an existing file for reading and writing; position 0. A file without any write
+    // permission bit is not opened, whoever runs the program.
     TFlag Open();
     // Creates the file if none exists (silently keeping one that does), then opens it. Always 1.
     TFlag Create();

@@ -3,7 +3,7 @@
 #include "toolkit/TWinDialog.h"
 
 TDecGroupBox::TDecGroupBox(TWinDialog* dialog, int id, const char* caption)
-    : QGroupBox(dialog), TWindowControl(dialog, id), Caption(caption) {}
+    : TGroupFrame(dialog), TWindowControl(dialog, id), Caption(caption) {}
 
 void TDecGroupBox::SetUp() {
     if (Caption)

@@ -1,11 +1,11 @@
-// A group box whose caption the dialog colours (see TWinDialog::ApplyControlColors).
+// A group box whose caption the dialog colours (see TWinDialog::ApplyControlColors), its frame
+// drawn through the middle of the caption.
 #pragma once
 
+#include "toolkit/TGroupFrame.h"
 #include "toolkit/TWindowControl.h"
 
-#include <QGroupBox>
-
-class TDecGroupBox : public QGroupBox, public TWindowControl {
+class TDecGroupBox : public TGroupFrame, public TWindowControl {
     Q_OBJECT
 
 public:

@@ -1,12 +1,15 @@
 #include "toolkit/TEditAlpha.h"
 
+#include "toolkit/TFileNameText.h"
 #include "toolkit/TWinDialog.h"
 
+#include <QFile>
 #include <cstring>
 
-TEditAlpha::TEditAlpha(TWinDialog* dialog, int id, char* buffer, int size, int trim)
+TEditAlpha::TEditAlpha(TWinDialog* dialog, int id, char* buffer, int size, int trim,
+                       TTextEncoding encoding)
     : QLineEdit(dialog), TBoundControl(dialog, id), Buffer(buffer), Size(size < 1 ? 1 : size),
-      Trim(trim) {
+      Trim(trim), Encoding(encoding) {
     setMaxLength(Size - 1 > 0 ? Size - 1 : 0);
 }
 
@@ -19,18 +22,27 @@ void TEditAlpha::ShowValue() {
     if (Buffer == nullptr)
         return;
     // The buffer may have been filled without a terminator in its last byte.
-    setText(QString::fromLatin1(Buffer, static_cast<qsizetype>(strnlen(Buffer, Size))));
+    ShownBytes = QByteArray(Buffer, static_cast<qsizetype>(strnlen(Buffer, Size)));
+    ShownText = Encoding == TTextEncoding::FileName ? QFile::decodeName(ShownBytes)
+                                                    : QString::fromLatin1(ShownBytes);
+    setText(ShownText);
 }
 
 void TEditAlpha::StoreValue() {
     if (Buffer == nullptr)
         return;
-    const QByteArray bytes = text().toLatin1();
-    std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), Size - 1);
+    QByteArray bytes;
+    if (Encoding == TTextEncoding::Latin1)
+        bytes = text().toLatin1().left(Size - 1);
+    else if (text() == ShownText)
+        bytes = ShownBytes.left(Size - 1);
+    else
+        bytes = FileNameBytes(text(), Size - 1);
+    qsizetype length = bytes.size();
     if (Trim == 1) {
-        while (length > 0 && bytes[static_cast<qsizetype>(length - 1)] == ' ')
+        while (length > 0 && bytes[length - 1] == ' ')
             --length;
     }
     std::memset(Buffer, 0, static_cast<std::size_t>(Size));
-    std::memcpy(Buffer, bytes.constData(), length);
+    std::memcpy(Buffer, bytes.constData(), static_cast<std::size_t>(length));
 }

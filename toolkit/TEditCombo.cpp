@@ -1,5 +1,6 @@
 #include "toolkit/TEditCombo.h"
 
+#include "toolkit/TComboStyle.h"
 #include "toolkit/TWinDialog.h"
 
 #include <QAbstractItemView>
@@ -48,7 +49,11 @@ void FillComboData(TComboBoxData& list, std::initializer_list<const char*> texts
 
 TEditCombo::TEditCombo(TWinDialog* dialog, int id, int* value, TComboBoxData* source, int mode)
     : QComboBox(dialog), TBoundControl(dialog, id), SelectionMode(mode), Value(value),
-      Shown(mode != ModeIndex ? std::make_unique<TComboBoxData>() : nullptr), Source(source) {}
+      Shown(mode != ModeIndex ? std::make_unique<TComboBoxData>() : nullptr), Source(source) {
+    auto* style = new TComboStyle;
+    style->setParent(this);
+    setStyle(style);
+}
 
 void TEditCombo::SetUp() {
     setFont(Dialog()->DialogFont());

@@ -7,8 +7,10 @@
 #include "toolkit/TLineText.h"
 #include "toolkit/TWinDialog.h"
 
+#include <QAbstractButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QTimer>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -77,7 +79,7 @@ template <class T> T ClampTo(long long value) {
 template <class T>
 TEditNum::TEditNum(TWinDialog* dialog, int id, T* value, int digits, int decimals, int min, int max,
                    int)
-    : QLineEdit(dialog), TBoundControl(dialog, id), Digits(digits),
+    : TFilteredEdit(dialog), TBoundControl(dialog, id), Digits(digits),
       Decimals(decimals < 0 ? 0 : decimals), Min(min), Max(max), Bound(value) {
     setMaxLength(TextLimit());
 }
@@ -168,19 +170,30 @@ bool TEditNum::AcceptsCharacter(QChar c) const {
 }
 
 void TEditNum::keyPressEvent(QKeyEvent* event) {
+    if (HandlesPasteKey(event))
+        return;
     const bool erases = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
-    const std::optional<QChar> typed = TypedCharacter(event);
-    // Every other character, control characters and clipboard shortcuts included, is dropped.
-    if (erases || PassesThroughFilter(event) || (typed && AcceptsCharacter(*typed)))
+    if (erases || PassesThroughFilter(event)) {
         QLineEdit::keyPressEvent(event);
-    else
-        event->accept();
+        return;
+    }
+    // Every other character, control characters and clipboard shortcuts included, is dropped.
+    event->accept();
+    if (!IsShortcut(event))
+        TypeText(event->text());
+}
+
+void TEditNum::TypeCharacter(QChar typed) {
+    if (typed == QChar(8))
+        backspace();
+    else if (AcceptsCharacter(typed))
+        insert(QString(typed));
 }
 
 void TEditNum::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // A context menu leaves the field being edited; a closing window is no time for a message.
-    if (event->reason() == Qt::PopupFocusReason || !isVisible())
+    if (event->reason() == Qt::PopupFocusReason || !isVisible() || Closing())
         return;
     CheckRange();
 }
@@ -203,6 +216,22 @@ void TEditNum::CheckRange() {
                                           Decimals, Max / PowerOfTen(Decimals));
     AlertExclamation(this, message, QString::fromLatin1(row.Caption));
     ShowValue();
-    setFocus(Qt::OtherFocusReason);
+    if (!Closing()) {
+        // Without a window manager nothing hands the activation back once the box is gone, and
+        // a field of an inactive window is left without notice.
+        window()->activateWindow();
+        setFocus(Qt::OtherFocusReason);
+        ReleasePressedButtons();
+    }
     Checking = false;
+}
+
+void TEditNum::ReleasePressedButtons() {
+    // A click that took the focus from here pressed its button after the box had taken the
+    // release: the button would stay drawn pressed although it was never clicked.
+    QTimer::singleShot(0, this, [this] {
+        for (QAbstractButton* button : window()->findChildren<QAbstractButton*>())
+            if (button->isDown())
+                button->setDown(false);
+    });
 }

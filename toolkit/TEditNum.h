@@ -3,13 +3,14 @@
 // a value out of range, beeps, shows the range message and takes the focus back.
 #pragma once
 
+#include "toolkit/TFilteredEdit.h"
+#include "toolkit/TWinDialog.h"
 #include "toolkit/TWindowControl.h"
 
-#include <QLineEdit>
 #include <cstdint>
 #include <variant>
 
-class TEditNum : public QLineEdit, public TBoundControl {
+class TEditNum : public TFilteredEdit, public TBoundControl {
     Q_OBJECT
 
 public:
@@ -39,6 +40,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void TypeCharacter(QChar typed) override;
 
 private:
     template <class T>
@@ -48,6 +50,8 @@ private:
     int TextLimit() const { return Digits + 1 > 0 ? Digits + 1 : 1; }
     bool AcceptsCharacter(QChar c) const;
     void CheckRange();
+    void ReleasePressedButtons();
+    bool Closing() const { return Dialog() && Dialog()->IsClosing(); }
 
     std::variant<int32_t*, uint32_t*, int16_t*, uint16_t*> Bound;
     bool Checking = false;

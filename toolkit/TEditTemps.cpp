@@ -7,6 +7,7 @@
 #include "toolkit/TWinDialog.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,10 +41,16 @@ TTemps& ToolkitTemps() {
 }
 
 TEditTemps::TEditTemps(TWinDialog* dialog, int id, int32_t* milliseconds, const char* pattern)
-    : QLineEdit(dialog), TBoundControl(dialog, id), Pattern(pattern ? pattern : ""),
+    : TFilteredEdit(dialog), TBoundControl(dialog, id), Pattern(pattern ? pattern : ""),
       Milliseconds(milliseconds), FieldFont(CourierFont()) {
-    Length = static_cast<int>(std::strlen(ToolkitTemps().Format(0, Pattern.c_str())));
+    TTemps& temps = ToolkitTemps();
+    Length = static_cast<int>(std::strlen(temps.Format(0, Pattern.c_str())));
     setMaxLength(Length > 0 ? Length : 1);
+    const int32_t zeroMode = temps.ZeroMode;
+    temps.ZeroMode = 2;
+    Separators = QString::fromLatin1(temps.Format(0, Pattern.c_str()));
+    temps.ZeroMode = zeroMode;
+    connect(this, &QLineEdit::textChanged, this, &TEditTemps::KeepFixedForm);
 }
 
 void TEditTemps::SetUp() {
@@ -79,6 +86,10 @@ bool TEditTemps::IsDigitAt(int position) const {
 
 void TEditTemps::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    ShowEditingForm();
+}
+
+void TEditTemps::ShowEditingForm() {
     TTemps& temps = ToolkitTemps();
     const int32_t value = ParseText();
     const int32_t zeroMode = temps.ZeroMode;
@@ -121,17 +132,27 @@ void TEditTemps::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
+    if (HandlesPasteKey(event))
+        return;
     if (PassesThroughFilter(event)) {
         QLineEdit::keyPressEvent(event);
         return;
     }
     event->accept();
-    const std::optional<QChar> typed = TypedCharacter(event);
-    if (typed && (IsDigit(*typed) || (IsSign(*typed) && IsSigned())))
-        TypeCharacter(*typed);
+    if (!IsShortcut(event))
+        TypeText(event->text());
+}
+
+void TEditTemps::dropEvent(QDropEvent* event) {
+    // A drop on a field that is not being edited types into its editing form all the same.
+    if (!hasFocus())
+        ShowEditingForm();
+    TFilteredEdit::dropEvent(event);
 }
 
 void TEditTemps::TypeCharacter(QChar typed) {
+    if (!IsDigit(typed) && !(IsSign(typed) && IsSigned()))
+        return; // backspace and every other character included
     if (IsSign(typed)) {
         // The sign has a column of its own: the first.
         QString current = text();
@@ -146,6 +167,11 @@ void TEditTemps::TypeCharacter(QChar typed) {
     int p = hasSelectedText() ? selectionStart() : cursorPosition();
     if (!IsDigitAt(p)) {
         ++p;
+        // Past the last position there is nothing left to type over.
+        if (p >= text().size()) {
+            setCursorPosition(static_cast<int>(text().size()));
+            return;
+        }
         setCursorPosition(p);
     }
     // Replace the one character at p by the typed one.
@@ -155,4 +181,44 @@ void TEditTemps::TypeCharacter(QChar typed) {
         return;
     if (!IsDigitAt(p + 1))
         setCursorPosition(p + 2);
+}
+
+bool TEditTemps::HasFixedForm(const QString& text) const {
+    const qsizetype extra = text.size() - Separators.size();
+    if (Separators.isEmpty() || extra < 0)
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar shown = text[i];
+        const QChar form = i < extra ? QLatin1Char('0') : Separators[i - extra];
+        // Leading zeros, and the separators between them, are blanked when not editing.
+        if (shown == QLatin1Char(' '))
+            continue;
+        const bool free = IsDigit(form) || IsSign(form) || form == QLatin1Char(' ');
+        if (free ? !(IsDigit(shown) || IsSign(shown)) : shown != form)
+            return false;
+    }
+    return true;
+}
+
+void TEditTemps::KeepFixedForm() {
+    if (Repairing)
+        return;
+    if (HasFixedForm(text())) {
+        LastFixedText = text();
+        return;
+    }
+    Repairing = true;
+    const int caret = cursorPosition();
+    if (text().isEmpty() || !HasFixedForm(LastFixedText)) {
+        if (hasFocus())
+            ShowEditingForm();
+        else
+            SetTextPastLimit(this, QString::fromLatin1(ToolkitTemps().Format(0, Pattern.c_str())),
+                             Length);
+    } else {
+        SetTextPastLimit(this, LastFixedText, Length);
+    }
+    setCursorPosition(std::min(caret, static_cast<int>(text().size())));
+    LastFixedText = text();
+    Repairing = false;
 }

@@ -3,9 +3,9 @@
 // every digit shown while focused and leading zeros blanked otherwise.
 #pragma once
 
+#include "toolkit/TFilteredEdit.h"
 #include "toolkit/TWindowControl.h"
 
-#include <QLineEdit>
 #include <cstdint>
 #include <string>
 
@@ -14,7 +14,7 @@ class TTemps;
 // The toolkit's one TTemps, through which every time field formats and parses.
 TTemps& ToolkitTemps();
 
-class TEditTemps : public QLineEdit, public TBoundControl {
+class TEditTemps : public TFilteredEdit, public TBoundControl {
     Q_OBJECT
 
 public:
@@ -32,14 +32,28 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void TypeCharacter(QChar typed) override;
+    bool Overwrites() const override { return true; }
 
 private:
     int32_t ParseText() const;
     bool IsSigned() const { return !Pattern.empty() && Pattern.front() == '-'; }
     bool IsDigitAt(int position) const;
-    void TypeCharacter(QChar typed);
+    // Every digit position shown, the caret at the first one: the form the field is edited in.
+    void ShowEditingForm();
+    // Whether text is laid out as the pattern lays it out: each separator (or a blank) in its
+    // column, counted from the right as the hours may take more columns, and only digits,
+    // blanks or signs between them.
+    bool HasFixedForm(const QString& text) const;
+    // Puts the fixed form back after a change that broke it: an emptied field shows zero, any
+    // other change is undone.
+    void KeepFixedForm();
 
     int32_t* Milliseconds;
     int Length; // characters of the formatted text
     QFont FieldFont;
+    QString Separators; // the text of the value 0 with every digit shown: the fixed form
+    QString LastFixedText;
+    bool Repairing = false;
 };

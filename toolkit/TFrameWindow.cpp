@@ -16,7 +16,10 @@ TFrameWindow::TFrameWindow(TWinDialog* client, const QString& caption)
 }
 
 void TFrameWindow::closeEvent(QCloseEvent* event) {
+    const bool wasClosing = ClientDialog->IsClosing();
+    ClientDialog->SetClosing(true);
     if (!ClientDialog->QueryClose()) {
+        ClientDialog->SetClosing(wasClosing);
         event->ignore();
         return;
     }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QKeyEvent>
-#include <optional>
 
 inline bool IsShortcut(const QKeyEvent* event) {
     return event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
@@ -21,11 +20,4 @@ inline bool PassesThroughFilter(const QKeyEvent* event) {
     default:
         return event->text().isEmpty() && !IsShortcut(event);
     }
-}
-
-// The one character a key press types; none for clipboard shortcuts and multi-character input.
-inline std::optional<QChar> TypedCharacter(const QKeyEvent* event) {
-    if (IsShortcut(event) || event->text().size() != 1)
-        return std::nullopt;
-    return event->text().front();
 }

@@ -9,6 +9,7 @@
 #include "toolkit/TEditRadio.h"
 #include "toolkit/TEditStatic.h"
 #include "toolkit/TEditTemps.h"
+#include "toolkit/TGroupFrame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -44,7 +45,7 @@ Qt::Alignment TextAlignment(unsigned style) {
 QWidget* NewPlainWidget(const TDialogItem& item, QWidget* parent) {
     switch (item.Kind) {
     case TItemKind::GroupBox:
-        return new QGroupBox(parent);
+        return new TGroupFrame(parent);
     case TItemKind::DropDownList:
         return new QComboBox(parent);
     case TItemKind::RadioButton:
@@ -153,6 +154,10 @@ void TWinDialog::TransferToControls() {
 }
 
 void TWinDialog::TransferFromControls() {
+    // Between the start of the set-up step and the controls' coming into being (a derived
+    // dialog's splash), the controls are empty: storing them would wipe the variables.
+    if (Created && !ControlsReady)
+        return;
     auto store = [](const auto& list) {
         for (auto* control : list)
             control->StoreValue();
@@ -214,6 +219,7 @@ void TWinDialog::StartUp() {
         ApplyControlColors(text);
     for (TWindowControl* control : attached)
         control->SetUp();
+    ControlsReady = true;
     // Wired only now: a control showing its variable for the first time is not a user's change
     // and must not run the dialog's handlers on half-built controls.
     for (const auto& [widget, id] : IdsByControl)
@@ -384,9 +390,14 @@ void TWinDialog::showEvent(QShowEvent* event) {
 }
 
 void TWinDialog::closeEvent(QCloseEvent* event) {
-    if (isWindow() && !QueryClose()) {
-        event->ignore();
-        return;
+    if (isWindow()) {
+        const bool wasClosing = Closing;
+        Closing = true;
+        if (!QueryClose()) {
+            Closing = wasClosing;
+            event->ignore();
+            return;
+        }
     }
     QWidget::closeEvent(event);
 }

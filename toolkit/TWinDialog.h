@@ -50,6 +50,8 @@ public:
     int Updating = 0; // 1 exactly while TransferToControls fills the controls
 
     void TransferToControls();
+    // Does nothing between the start of the set-up step and the end of the base's StartUp,
+    // while the controls are still empty.
     void TransferFromControls();
     virtual void ControlsUpdated() {}
 
@@ -62,6 +64,11 @@ public:
     int Result() const { return CloseResult; }
     // Asked before the window closes (by this dialog, or by the frame it is the client of).
     virtual bool QueryClose() { return true; }
+    // Whoever closes the window (this dialog, its frame, a stop from outside) marks the close
+    // as under way before QueryClose, and takes the mark back if the close is refused. While it
+    // is set, leaving a field shows no message and blocks nothing.
+    void SetClosing(bool closing) { Closing = closing; }
+    bool IsClosing() const { return Closing; }
 
     // A command from a control or from the keyboard. Command 1 (Enter in a field, or a control
     // with id 1) is dropped unless the focused control has id 1.
@@ -104,6 +111,8 @@ private:
     QFont Font;
     TDialogUnits DialogUnits;
     bool Created = false;
+    bool ControlsReady = false; // the set-up step has made the template's controls
+    bool Closing = false;
     int CloseResult = 0;
     std::map<int, QWidget*> ControlsById;
     std::map<const QWidget*, int> IdsByControl;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
@@ -135,6 +136,43 @@ TEST_F(ReadOnlySettingsTest, ImmutableFileEvenForRoot) {
     ExpectFirstRunValues(record);
     EXPECT_EQ(saved, after);
 }
+
+// Whoever runs the program, root included, a file without any write permission bit is left as it
+// was; one write bit, even a group's, is enough for the program to use and save the file.
+struct TModeCase {
+    mode_t Mode;
+    bool Writable;
+};
+
+class SettingsFileModeTest : public ReadOnlySettingsTest,
+                             public ::testing::WithParamInterface<TModeCase> {};
+
+TEST_P(SettingsFileModeTest, ProgramWritesOnlyAFileWithAWriteBit) {
+    const TBytes saved = SavedRecordWithFunctionTest();
+    WriteBytes(ConfigPath(), saved);
+    ASSERT_EQ(0, ::chmod(ConfigPath().c_str(), GetParam().Mode));
+
+    const TSettingsRecord record = RunProgramOn(ConfigPath());
+    const TBytes after = ReadBytes(ConfigPath());
+    if (GetParam().Writable) {
+        EXPECT_EQ(FunctionTest, record.functionCode);
+        EXPECT_EQ(300, Int32At(after, 28)); // the placement saved at close
+    } else {
+        ExpectFirstRunValues(record);
+        EXPECT_EQ(saved, after);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SettingsFileModeTest,
+                         ::testing::Values(TModeCase{0444, false}, TModeCase{0400, false},
+                                           TModeCase{0555, false}, TModeCase{0000, false},
+                                           TModeCase{0644, true}, TModeCase{0464, true}),
+                         [](const ::testing::TestParamInfo<TModeCase>& mode) {
+                             char name[16];
+                             std::snprintf(name, sizeof name, "Mode%04o",
+                                           static_cast<unsigned>(mode.param.Mode));
+                             return std::string(name);
+                         });
 
 TEST_F(ReadOnlySettingsTest, DirectoryNamedConfigDat) {
     std::filesystem::create_directory(ConfigPath());

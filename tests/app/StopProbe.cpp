@@ -1,0 +1,63 @@
+// The program exactly as main() builds it, with a scripted operator that brings one thing on
+// screen and then writes "ready" on standard output, for the stop-signal test to send its signal:
+//   splash  the splash is up;
+//   range   Lap counter, "Initial number" 1000000000, the range message is up;
+//   browse  the sound-file dialog is up.
+#include "app/TApp.h"
+#include "app/TDialogKD.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void Ready() {
+    std::puts("ready");
+    std::fflush(stdout);
+}
+
+// Runs step once the main dialog's controls exist and its window is active.
+void WhenSetUp(TApp& app, std::function<void(TDialogKD&)> step) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [&app, poll, step] {
+        TDialogKD* dialog = app.MainDialog();
+        if (!dialog || !dialog->Control(IdInitialNumber) || !dialog->isActiveWindow())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        step(*dialog);
+    });
+    poll->start(20);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* scene = argc > 1 ? argv[1] : "";
+    TApp app(argc, argv);
+    if (std::strcmp(scene, "splash") == 0) {
+        // The first loop that runs is the splash's.
+        QTimer::singleShot(0, Ready);
+    } else if (std::strcmp(scene, "range") == 0) {
+        WhenSetUp(app, [](TDialogKD& dialog) {
+            qobject_cast<QAbstractButton*>(dialog.Control(IdLapCounter))->click();
+            auto* field = qobject_cast<QLineEdit*>(dialog.Control(IdInitialNumber));
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, "1000000000");
+            QTimer::singleShot(0, Ready); // runs inside the message box
+            dialog.Control(IdCountUp)->setFocus();
+        });
+    } else if (std::strcmp(scene, "browse") == 0) {
+        WhenSetUp(app, [](TDialogKD& dialog) {
+            QTimer::singleShot(0, Ready); // runs inside the file dialog
+            qobject_cast<QAbstractButton*>(dialog.Control(IdBrowse))->click();
+        });
+    }
+    app.InitMainWindow();
+    return app.Run();
+}
