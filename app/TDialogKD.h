@@ -6,6 +6,7 @@
 #include "app/TDriverBoard.h"
 #include "app/TProgramObjects.h"
 #include "app/TTimingFunctions.h"
+#include "serial/TLineStatus.h"
 #include "toolkit/TEventTable.h"
 #include "toolkit/TWinDialog.h"
 
@@ -55,6 +56,8 @@ public:
 
     void UpdateControlStates();
     void OpenBoard();
+    // Puts the line's state in the frame's title when it changed since the last look.
+    void ShowLineStatus();
     void BrowseSound();
     bool QueryClose() override;
 
@@ -98,7 +101,10 @@ private:
     void EvInitialNumber() { Functions.OnInitialNumberChanged(); }
     void EvInLoop();
     void EvBrowse() { BrowseSound(); }
-    void EvTimer() { Functions.OnTimerTick(); }
+    void EvTimer() {
+        Functions.OnTimerTick();
+        ShowLineStatus();
+    }
 
     static const TEventTable<TDialogKD>& EventTable();
 
@@ -118,4 +124,5 @@ private:
     TEditAlpha* SoundFileField = nullptr;
     TDecButton* Button106 = nullptr;
     TDecButton* Button107 = nullptr;
+    TLineStatus ShownLineStatus = TLineStatus::Off; // what the title says
 };
