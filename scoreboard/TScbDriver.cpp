@@ -40,7 +40,12 @@ int TScbDriver::Open() {
     ForgetLines();
     if (!PortNameInto(GetPortCode(), true, PortLabel))
         PortLabel[0] = '\0';
+    PinDevicePath(std::string());
     int opened = TSerial::Open();
+    // A port found through a link is tried again through that link only: when an unplugged
+    // adapter takes its link with it, the name must not fall back to a built-in port.
+    if (DevicePath().rfind("ports/", 0) == 0)
+        PinDevicePath(DevicePath());
     WorkedSinceOpen = opened == 1;
     NextLook = Clock::now() + RetryPeriod;
     SetStatus(opened ? TLineStatus::Working : OpenResult(), OpenFailureDetail());

@@ -167,6 +167,7 @@ int TSerial::Open() {
     Close();
     LastOpen = TLineStatus::Off;
     FailureDetail[0] = '\0';
+    TriedPath.clear();
     char portName[64];
     // "N.C." and the unnamed codes are the user's "no port", not a failure worth a word.
     if (PortCode == 0 || !PortNameInto(PortCode, true, portName) || portName[0] == '\0')
@@ -178,8 +179,6 @@ int TSerial::Open() {
     if (!OpenDevice(portName))
         return 0;
     LastOpen = TLineStatus::Working;
-    std::snprintf(OpenName, sizeof OpenName, "%s", portName);
-    OpenPath = portpath::DevicePathFor(portName);
     Ring = std::make_unique<char[]>(SendSize);
     RingSize = static_cast<uint32_t>(SendSize);
     WritePos = 0;
@@ -189,7 +188,8 @@ int TSerial::Open() {
 }
 
 int TSerial::OpenDevice(const char* portName) {
-    std::string path = portpath::DevicePathFor(portName);
+    std::string path = PinnedPath.empty() ? portpath::DevicePathFor(portName) : PinnedPath;
+    TriedPath = path;
     if (path.empty()) {
         Fail(TLineStatus::NoSuchPort, portName, nullptr,
              "no device for this name (make a link ports/<name>)");
@@ -312,11 +312,10 @@ bool TSerial::CheckDevice() {
         Vanished.store(true, std::memory_order_relaxed);
         return false;
     }
-    // The name is resolved afresh: a link re-pointed to another device leads there from now on.
+    // The path is followed afresh: a link re-pointed to another device leads there from now on.
     // A link that is gone, while the device still takes bytes, is no reason to drop it.
-    std::string path = portpath::DevicePathFor(OpenName);
     struct stat named, open;
-    if (path != OpenPath || stat(path.c_str(), &named) != 0 || fstat(Fd, &open) != 0)
+    if (stat(TriedPath.c_str(), &named) != 0 || fstat(Fd, &open) != 0)
         return true;
     return !S_ISCHR(named.st_mode) || named.st_rdev == open.st_rdev;
 }

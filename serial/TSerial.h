@@ -54,6 +54,13 @@ public:
     // Returns true while the name still leads to the device that is open (a link re-pointed to
     // another device returns false).
     bool CheckDevice();
+    // Where the last Open looked for the device ("ports/Com3", "/dev/ttyS2"); empty when the name
+    // led nowhere.
+    const std::string& DevicePath() const { return TriedPath; }
+    // Makes every later Open look at this path (empty: resolve the name again each time). A
+    // retry keeps to the link the operator's port was found by, rather than falling back to a
+    // built-in port of the same name when the link goes with an unplugged device.
+    void PinDevicePath(const std::string& path) { PinnedPath = path; }
     int GetPortCode() const { return PortCode; }
     int GetBaudRate() const { return BaudRate; }
     int GetSendSize() const { return SendSize; }
@@ -90,6 +97,6 @@ protected:
     bool Reporting = true;
     TLineStatus LastOpen = TLineStatus::Off;
     char FailureDetail[192] = {};
-    char OpenName[64] = {}; // the name the open port was found by
-    std::string OpenPath;   // and where that name led
+    std::string TriedPath;  // where the last Open looked for the device
+    std::string PinnedPath; // when set, where every Open looks, whatever the name resolves to
 };

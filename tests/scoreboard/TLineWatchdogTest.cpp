@@ -61,11 +61,14 @@ TEST_F(LineWatchdog, PulledCableIsSeenAndTheReplugShowsTheLastTextOnce) {
     Line->CloseMaster(); // nothing is being written: the look alone must notice
     ASSERT_TRUE(Becomes(TLineStatus::Unplugged));
     EXPECT_FALSE(Driver.IsOpen()); // let go at once
+    // The link goes with the adapter; the name must not fall back to a built-in port.
+    Line.reset();
     // The count goes on during the outage; the board is owed only the latest value.
     Driver.SetLineText(1, "       40");
     std::this_thread::sleep_for(3 * Period);
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Unplugged);
+    EXPECT_FALSE(Driver.IsOpen());
     Driver.SetLineText(1, "-      39");
-    Line.reset();
     Line = std::make_unique<TPtyLine>(1);
     const auto replugged = std::chrono::steady_clock::now();
     ASSERT_TRUE(Becomes(TLineStatus::Working));
