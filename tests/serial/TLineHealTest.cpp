@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 using testline::TPtyLine;
 using testline::TTempWorkDir;
@@ -122,6 +124,28 @@ TEST(FailingOpen, HeldPortIsInUseAndOpensOnceLetGo) {
     close(holder);
     EXPECT_EQ(serial.Open(), 1);
     EXPECT_EQ(serial.OpenResult(), TLineStatus::Working);
+}
+
+TEST(FailingOpen, DeviceTheUserMayNotOpenIsNoPermission) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to become a user outside the terminal's group";
+    TTempWorkDir dir;
+    std::filesystem::permissions(dir.Path, std::filesystem::perms::all);
+    TPtyLine line(3);
+    ASSERT_EQ(chmod(line.SlavePath.c_str(), 0600), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(100);
+        TSerial serial;
+        SetBoardLine(serial, 3);
+        _exit(serial.Open() == 0 ? static_cast<int>(serial.OpenResult()) : 101);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(TLineStatus::NoPermission));
 }
 
 TEST(DeviceCheck, SeesAHangUpWithoutWriting) {
