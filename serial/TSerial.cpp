@@ -157,8 +157,12 @@ void TSerial::UseWriter(TLineWriter* writer) {
 
 void TSerial::Fail(TLineStatus status, const char* portName, const char* path, const char* reason) {
     LastOpen = status;
-    std::snprintf(FailureDetail, sizeof FailureDetail, "%s: %s", path && *path ? path : "no device",
-                  reason);
+    const char* where = path && *path ? path : "no device";
+    // The system's words only where they add to the plain reason.
+    if (std::strcmp(reason, LineStatusReason(status)) == 0)
+        std::snprintf(FailureDetail, sizeof FailureDetail, "%s", where);
+    else
+        std::snprintf(FailureDetail, sizeof FailureDetail, "%s: %s", where, reason);
     if (Reporting)
         ReportOpenFailure(portName, path, reason);
 }
