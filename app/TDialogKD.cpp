@@ -1,5 +1,6 @@
 #include "app/TDialogKD.h"
 
+#include "app/LineTitle.h"
 #include "app/SettingsStore.h"
 #include "resources/MainDialogTemplate.h"
 #include "resources/Pictures.h"
@@ -213,6 +214,16 @@ void TDialogKD::OpenBoard() {
         driver.Setup(TScbDriver::BoardNone, 0);
     driver.Open();
     driver.Clear();
+    ShowLineStatus();
+}
+
+void TDialogKD::ShowLineStatus() {
+    const TLineStatus status = Program.Driver.GetLineStatus();
+    if (status == ShownLineStatus)
+        return;
+    ShownLineStatus = status;
+    const char* port = TSerial::PortName(Program.Driver.GetPortCode(), true);
+    window()->setWindowTitle(QString::fromStdString(LineTitle(port, status, std::string())));
 }
 
 void TDialogKD::BrowseSound() {

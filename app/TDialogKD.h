@@ -7,6 +7,7 @@
 #include "app/TProgramObjects.h"
 #include "app/TTimingFunctions.h"
 #include "serial/SerialAdapters.h"
+#include "serial/TLineStatus.h"
 #include "toolkit/TEventTable.h"
 #include "toolkit/TWinDialog.h"
 
@@ -56,6 +57,8 @@ public:
 
     void UpdateControlStates();
     void OpenBoard();
+    // Puts the line's state in the frame's title when it changed since the last look.
+    void ShowLineStatus();
     void BrowseSound();
     bool QueryClose() override;
 
@@ -105,7 +108,10 @@ private:
     void EvInitialNumber() { Functions.OnInitialNumberChanged(); }
     void EvInLoop();
     void EvBrowse() { BrowseSound(); }
-    void EvTimer() { Functions.OnTimerTick(); }
+    void EvTimer() {
+        Functions.OnTimerTick();
+        ShowLineStatus();
+    }
 
     static const TEventTable<TDialogKD>& EventTable();
 
@@ -125,4 +131,5 @@ private:
     TEditAlpha* SoundFileField = nullptr;
     TDecButton* Button106 = nullptr;
     TDecButton* Button107 = nullptr;
+    TLineStatus ShownLineStatus = TLineStatus::Off; // what the title says
 };

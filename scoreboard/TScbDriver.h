@@ -1,18 +1,27 @@
 // The scoreboard driver: the serial line plus what depends on the board (board code, line count,
-// pacing period) and the sending thread that it owns from Open to Close.
+// pacing period) and the sending thread that it owns from Open to Close. While it is open on a
+// real port it keeps the line alive: a port that fails or goes away is tried again about once a
+// second from the sending thread, and the board is put right when it comes back.
 #pragma once
 
+#include "scoreboard/TScbMessage.h"
 #include "scoreboard/TScbThread.h"
+#include "serial/TLineStatus.h"
 #include "serial/TSerial.h"
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <mutex>
 
 class TScbDriver : public TSerial {
 public:
     static constexpr int BoardNone = 0;
     static constexpr int BoardLineMessage = 11; // nine lines, 17-byte line messages at 9600 8N1
+    static constexpr int MaxLines = 9;
+    static constexpr int RetryPeriodMs = 1000;
 
-    TScbDriver() = default;
+    TScbDriver();
     ~TScbDriver(); // stops the sending thread and releases the port
 
     // Only on a closed driver. Board 0 keeps the line parameters recorded before.
@@ -29,6 +38,16 @@ public:
     // the caller's text into 'A' (the board has no minus sign).
     void QueueText(char* text);
 
+    // On the sending thread, once per look at the queue; does something about once a period:
+    // notices a device that hung up or a name that now leads elsewhere, and tries a port that is
+    // not working again. When the port works again the board is blanked and shown what its lines
+    // last had, and what was queued meanwhile is not sent twice.
+    void KeepLineAlive();
+    // Safe from any thread.
+    TLineStatus GetLineStatus() const { return Status.load(std::memory_order_acquire); }
+    // Tests shorten the period; only on a closed driver.
+    void SetRetryPeriod(std::chrono::milliseconds period) { RetryPeriod = period; }
+
     int GetBoardCode() const { return BoardCode; }
     int GetLineCount() const { return LineCount; }
     int GetPacingPeriod() const { return PacingPeriod; }
@@ -40,4 +59,24 @@ protected:
     int PacingPeriod = 100; // ms between two looks at the queue
     int BoardCode = BoardNone;
     std::unique_ptr<TScbThread> Thread;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool TryPort();
+    void CatchUp();
+    void WriteNow(const char* message);
+    void SetStatus(TLineStatus status, const char* detail);
+    void ForgetLines();
+
+    std::atomic<TLineStatus> Status{TLineStatus::Off};
+    std::chrono::milliseconds RetryPeriod{RetryPeriodMs};
+    Clock::time_point NextLook{};
+    bool WorkedSinceOpen = false;
+    char PortLabel[64] = {};
+
+    // What each line was last sent, and the hand-over of each message to the queue: one short
+    // lock so that the catch-up and the queue never both carry the same text.
+    std::mutex LinesMutex;
+    char LastLines[MaxLines][scbmessage::BufferSize] = {};
 };

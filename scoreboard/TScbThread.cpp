@@ -64,6 +64,14 @@ void TScbThread::SendPending() {
     }
 }
 
+void TScbThread::SkipQueued() {
+    uint64_t state = Positions.load(std::memory_order_acquire);
+    // Read catches up with write; the producer's reset only happens once they are equal.
+    while (!Positions.compare_exchange_weak(state, (state & ~uint64_t{0xffffffff}) | WriteOf(state),
+                                            std::memory_order_acq_rel))
+        ;
+}
+
 // Polls rather than try_lock_for: that one waits in pthread_mutex_clocklock, which this
 // toolchain's ThreadSanitizer does not see, and the lock is all but never contended anyway.
 static bool LockWithin(std::timed_mutex& lock, int waitMs) {
@@ -98,6 +106,7 @@ void TScbThread::Run() {
             if (StopRequested)
                 return;
         }
+        Owner.KeepLineAlive();
         SendPending();
         // A tail that the line could not take last time goes out now, without waiting.
         if (Owner.PendingBytes() > 0) {

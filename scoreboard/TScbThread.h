@@ -34,6 +34,9 @@ public:
     int Append(const char* text);
     // Consumer side: sends every message queued so far. Run calls it once per pacing period.
     void SendPending();
+    // Consumer side: drops everything queued so far unsent (a reopened line is brought up to
+    // date by other means).
+    void SkipQueued();
 
     int WritePosition() const;
     int ReadPosition() const;

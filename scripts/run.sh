@@ -2,6 +2,9 @@
 # Installs what is needed, builds Kadrant and runs it.
 #   bash scripts/run.sh           Kadrant wired to the board simulator on Com1: no hardware needed.
 #                                 Settings and port links live in run/demo/ of this checkout.
+#   bash scripts/run.sh --unplug-after 20 --replug-after 10
+#                                 The same; any other arguments go to the simulator (here: its
+#                                 cable pulled after 20 s and plugged back 10 s later).
 #   bash scripts/run.sh --board   Kadrant alone, for a real board, in the same per-user directory
 #                                 the installed launcher uses (~/.local/share/kadrant).
 #   bash scripts/run.sh --tv      Kadrant plus the board full screen on the second screen (a TV or
@@ -32,7 +35,7 @@ fi
 
 demo="$root/run/demo"
 mkdir -p "$demo"
-"$root/build/tools/kadrant-boardsim" --port 1 --dir "$demo" --log "$demo/board.log" &
+"$root/build/tools/kadrant-boardsim" --port 1 --dir "$demo" --log "$demo/board.log" "$@" &
 simulator=$!
 trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -L "$demo/ports/Com1" ] && break; sleep 0.1; done

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -81,7 +82,29 @@ const char* ReasonFor(int error) {
     }
 }
 
-// The window stays silent about the line; one line here tells an operator why the board is dark.
+TLineStatus StatusFor(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return TLineStatus::NoPermission;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return TLineStatus::InUse;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return TLineStatus::NoSuchPort;
+    case EIO:
+        return TLineStatus::Unplugged; // a tty that has been hung up
+    case ENOTDIR:
+    case ELOOP:
+        return TLineStatus::NotSerial;
+    default:
+        return TLineStatus::Refused;
+    }
+}
+
+// One line tells an operator why the board is dark.
 void ReportOpenFailure(const char* portName, const char* path, const char* reason) {
     std::fprintf(stderr, "kadrant: cannot open port %s (%s): %s\n", portName,
                  path && *path ? path : "no device", reason);
@@ -97,8 +120,12 @@ TSerial::~TSerial() {
 
 const char* TSerial::PortName(int portCode, bool withDigi) {
     static char name[64];
+    return PortNameInto(portCode, withDigi, name) ? name : nullptr;
+}
+
+bool TSerial::PortNameInto(int portCode, bool withDigi, char (&name)[64]) {
     if (portCode > 146)
-        return nullptr;
+        return false;
     name[0] = '\0';
     if (portCode == 0) {
         std::snprintf(name, sizeof name, "N.C.");
@@ -110,7 +137,7 @@ const char* TSerial::PortName(int portCode, bool withDigi) {
                 std::snprintf(name, sizeof name, "%s%d", group.prefix,
                               portCode - group.firstCode + 1);
     }
-    return name;
+    return true;
 }
 
 void TSerial::SetLineParams(int portCode, int baudRate, int dataBits, int stopBits, int parity,
@@ -128,20 +155,34 @@ void TSerial::UseWriter(TLineWriter* writer) {
     Writer = writer ? writer : &TLineWriter::System();
 }
 
+void TSerial::Fail(TLineStatus status, const char* portName, const char* path, const char* reason) {
+    LastOpen = status;
+    const char* where = path && *path ? path : "no device";
+    // The system's words only where they add to the plain reason.
+    if (std::strcmp(reason, LineStatusReason(status)) == 0)
+        std::snprintf(FailureDetail, sizeof FailureDetail, "%s", where);
+    else
+        std::snprintf(FailureDetail, sizeof FailureDetail, "%s: %s", where, reason);
+    if (Reporting)
+        ReportOpenFailure(portName, path, reason);
+}
+
 int TSerial::Open() {
     Close();
-    const char* name = PortName(PortCode, true);
-    // "N.C." and the unnamed codes are the user's "no port", not a failure worth a word.
-    if (PortCode == 0 || name == nullptr || *name == '\0')
-        return 0;
+    LastOpen = TLineStatus::Off;
+    FailureDetail[0] = '\0';
+    TriedPath.clear();
     char portName[64];
-    std::snprintf(portName, sizeof portName, "%s", name);
+    // "N.C." and the unnamed codes are the user's "no port", not a failure worth a word.
+    if (PortCode == 0 || !PortNameInto(PortCode, true, portName) || portName[0] == '\0')
+        return 0;
     if (SendSize <= 0) {
-        ReportOpenFailure(portName, nullptr, "no send buffer size recorded");
+        Fail(TLineStatus::Refused, portName, nullptr, "no send buffer size recorded");
         return 0;
     }
     if (!OpenDevice(portName))
         return 0;
+    LastOpen = TLineStatus::Working;
     Ring = std::make_unique<char[]>(SendSize);
     RingSize = static_cast<uint32_t>(SendSize);
     WritePos = 0;
@@ -151,44 +192,48 @@ int TSerial::Open() {
 }
 
 int TSerial::OpenDevice(const char* portName) {
-    std::string path = portpath::DevicePathFor(portName);
+    std::string path = PinnedPath.empty() ? portpath::DevicePathFor(portName) : PinnedPath;
+    TriedPath = path;
     if (path.empty()) {
-        ReportOpenFailure(portName, nullptr, "no device for this name (make a link ports/<name>)");
+        Fail(TLineStatus::NoSuchPort, portName, nullptr,
+             "no device for this name (make a link ports/<name>)");
         return 0;
     }
     // A regular file or a directory behind the name is not a port: never write into it.
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
-        ReportOpenFailure(portName, path.c_str(), ReasonFor(errno));
+        const int error = errno;
+        Fail(StatusFor(error), portName, path.c_str(), ReasonFor(error));
         return 0;
     }
     if (!S_ISCHR(info.st_mode)) {
-        ReportOpenFailure(portName, path.c_str(), "not a character device");
+        Fail(TLineStatus::NotSerial, portName, path.c_str(), "not a character device");
         return 0;
     }
     Fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (Fd < 0) {
-        ReportOpenFailure(portName, path.c_str(), ReasonFor(errno));
+        const int error = errno;
+        Fail(StatusFor(error), portName, path.c_str(), ReasonFor(error));
         return 0;
     }
     // The node may have been swapped between stat and open.
     if (fstat(Fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
         ::close(Fd);
         Fd = -1;
-        ReportOpenFailure(portName, path.c_str(), "not a character device");
+        Fail(TLineStatus::NotSerial, portName, path.c_str(), "not a character device");
         return 0;
     }
     if (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         ::close(Fd);
         Fd = -1;
-        ReportOpenFailure(portName, path.c_str(), ReasonFor(error));
+        Fail(StatusFor(error), portName, path.c_str(), ReasonFor(error));
         return 0;
     }
     if (ioctl(Fd, TIOCEXCL) != 0 && errno != ENOTTY) {
         int error = errno;
         ReleaseDevice();
-        ReportOpenFailure(portName, path.c_str(), ReasonFor(error));
+        Fail(StatusFor(error), portName, path.c_str(), ReasonFor(error));
         return 0;
     }
     if (!ApplyLineSettings(portName, path.c_str())) {
@@ -200,19 +245,19 @@ int TSerial::OpenDevice(const char* portName) {
 
 int TSerial::ApplyLineSettings(const char* portName, const char* path) {
     if (tcgetattr(Fd, &LineSettings) != 0) {
-        ReportOpenFailure(portName, path, "not a serial line");
+        Fail(TLineStatus::NotSerial, portName, path, "not a serial line");
         return 0;
     }
     // A ttyS node with no UART behind it reports an unknown port type.
     serial_struct hardware{};
     if (ioctl(Fd, TIOCGSERIAL, &hardware) == 0 && hardware.type == PORT_UNKNOWN) {
-        ReportOpenFailure(portName, path, "no serial port hardware behind this device");
+        Fail(TLineStatus::NoSuchPort, portName, path, "no serial port hardware behind this device");
         return 0;
     }
     speed_t speed = SpeedFor(BaudRate);
     tcflag_t size = SizeFor(DataBits);
     if (speed == 0 || size == 0 || Parity < 0 || Parity > 4 || StopBits < 0 || StopBits > 2) {
-        ReportOpenFailure(portName, path, "unsupported line parameters");
+        Fail(TLineStatus::Refused, portName, path, "unsupported line parameters");
         return 0;
     }
     termios wanted = LineSettings;
@@ -225,17 +270,21 @@ int TSerial::ApplyLineSettings(const char* portName, const char* path) {
     static const tcflag_t parityFlags[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR,
                                            PARENB | CMSPAR};
     wanted.c_cflag |= parityFlags[Parity];
-    // Bytes leave exactly as given (CR LF stays CR LF); nothing received is echoed onto the line.
+    // Bytes leave exactly as given (CR LF stays CR LF). Nothing received may act on the line: no
+    // XON/XOFF (one noise byte 0x13 would hold every later message), no echo, no signal
+    // characters, no break that flushes what waits to go out.
     wanted.c_oflag &= ~OPOST;
-    wanted.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON);
+    wanted.c_iflag &= ~(IXON | IXOFF | IXANY | BRKINT);
+    wanted.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
     wanted.c_cc[VMIN] = 0;
     wanted.c_cc[VTIME] = 0;
     termios applied{};
     if (tcsetattr(Fd, TCSANOW, &wanted) != 0 || tcgetattr(Fd, &applied) != 0 ||
         cfgetospeed(&applied) != speed || (applied.c_cflag & CSIZE) != size ||
         (applied.c_cflag & (PARENB | PARODD)) != (wanted.c_cflag & (PARENB | PARODD)) ||
-        (applied.c_cflag & CSTOPB) != (wanted.c_cflag & CSTOPB) || (applied.c_oflag & OPOST)) {
-        ReportOpenFailure(portName, path, "the device refused the line settings");
+        (applied.c_cflag & CSTOPB) != (wanted.c_cflag & CSTOPB) || (applied.c_oflag & OPOST) ||
+        (applied.c_iflag & (IXON | IXOFF | IXANY)) || (applied.c_lflag & (ISIG | ICANON | ECHO))) {
+        Fail(TLineStatus::Refused, portName, path, "the device refused the line settings");
         return 0;
     }
     LineSettings = applied;
@@ -243,7 +292,8 @@ int TSerial::ApplyLineSettings(const char* portName, const char* path) {
     // no modem lines and refuses the request; that is no failure.
     int lines = TIOCM_DTR | TIOCM_RTS;
     if (ioctl(Fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
-        ReportOpenFailure(portName, path, ReasonFor(errno));
+        const int error = errno;
+        Fail(StatusFor(error), portName, path, ReasonFor(error));
         return 0;
     }
     return 1;
@@ -256,6 +306,22 @@ void TSerial::ReleaseDevice() {
     flock(Fd, LOCK_UN);
     ::close(Fd);
     Fd = -1;
+}
+
+bool TSerial::CheckDevice() {
+    if (Fd < 0)
+        return false;
+    pollfd look{Fd, 0, 0};
+    if (poll(&look, 1, 0) > 0 && (look.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        Vanished.store(true, std::memory_order_relaxed);
+        return false;
+    }
+    // The path is followed afresh: a link re-pointed to another device leads there from now on.
+    // A link that is gone, while the device still takes bytes, is no reason to drop it.
+    struct stat named, open;
+    if (stat(TriedPath.c_str(), &named) != 0 || fstat(Fd, &open) != 0)
+        return true;
+    return !S_ISCHR(named.st_mode) || named.st_rdev == open.st_rdev;
 }
 
 int TSerial::Close() {

@@ -67,13 +67,13 @@ TEST(PortPath, LinkInCurrentDirectoryWinsOverTheSystemDevice) {
     EXPECT_EQ(portpath::DevicePathFor("Digi1A1"), "ports/Digi1A1");
 }
 
-TEST(SerialOpen, AppliesTheLineSettingsAndKeepsSoftwareFlowControl) {
+TEST(SerialOpen, AppliesTheLineSettingsAndTurnsOffEverythingThatActsOnReceivedBytes) {
     TTempWorkDir dir;
     TPtyLine line(3);
     termios before{};
     ASSERT_EQ(tcgetattr(line.Slave, &before), 0);
-    before.c_iflag |= IXON;
-    before.c_iflag &= ~IXOFF;
+    before.c_iflag |= IXON | IXOFF | IXANY;
+    before.c_lflag |= ISIG | ICANON | ECHO;
     before.c_oflag |= OPOST | ONLCR;
     before.c_cflag |= CRTSCTS | PARENB | CSTOPB;
     cfsetospeed(&before, B1200);
@@ -88,9 +88,8 @@ TEST(SerialOpen, AppliesTheLineSettingsAndKeepsSoftwareFlowControl) {
     EXPECT_EQ(after.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_EQ(after.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
     EXPECT_EQ(after.c_oflag & OPOST, 0u);
-    EXPECT_EQ(after.c_lflag & ECHO, 0u);
-    EXPECT_NE(after.c_iflag & IXON, 0u);
-    EXPECT_EQ(after.c_iflag & IXOFF, 0u);
+    EXPECT_EQ(after.c_lflag & (ECHO | ISIG | ICANON), 0u);
+    EXPECT_EQ(after.c_iflag & (IXON | IXOFF | IXANY), 0u);
 
     // CR LF and LF alone arrive exactly as sent.
     ASSERT_EQ(serial.WriteText("ab\r\ncd\n"), 1);

@@ -33,6 +33,29 @@ TPtyPort::~TPtyPort() {
 }
 
 bool TPtyPort::Create(const std::string& dir, int comNumber, std::string& error) {
+    Dir = dir;
+    ComNumber = comNumber;
+    return Plug(error);
+}
+
+void TPtyPort::Unplug() {
+    if (!Link.empty())
+        unlink(Link.c_str());
+    if (SlaveFd >= 0)
+        close(SlaveFd);
+    if (Master >= 0)
+        close(Master);
+    SlaveFd = Master = -1;
+}
+
+bool TPtyPort::Replug(std::string& error) {
+    Unplug();
+    return Plug(error);
+}
+
+bool TPtyPort::Plug(std::string& error) {
+    const std::string& dir = Dir;
+    const int comNumber = ComNumber;
     Master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0) {
         error = std::string("cannot make a pseudo-terminal: ") + std::strerror(errno);

@@ -1,6 +1,6 @@
 // The simulator's end of the line: a pseudo-terminal whose slave is linked as <dir>/ports/ComN,
 // where the program finds its port. The slave stays open here too, so that the master never
-// reports a hang-up between two openings by the program.
+// reports a hang-up between two openings by the program. It can be unplugged and plugged back.
 #pragma once
 
 #include <string>
@@ -13,6 +13,12 @@ public:
     TPtyPort& operator=(const TPtyPort&) = delete;
 
     bool Create(const std::string& dir, int comNumber, std::string& error);
+    // As a pulled cable: the pseudo-terminal goes (the program's end sees a hang-up) and so does
+    // the link.
+    void Unplug();
+    // As the adapter plugged back in: a new pseudo-terminal behind the same link.
+    bool Replug(std::string& error);
+    bool IsPlugged() const { return Master >= 0; }
     int MasterFd() const { return Master; }
     const std::string& LinkPath() const { return Link; }
     const std::string& SlavePath() const { return Slave; }
@@ -21,6 +27,10 @@ public:
     void RemoveLinkOnSignals();
 
 private:
+    bool Plug(std::string& error);
+
+    std::string Dir;
+    int ComNumber = 0;
     int Master = -1;
     int SlaveFd = -1;
     std::string Slave;

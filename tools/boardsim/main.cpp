@@ -1,6 +1,7 @@
 // kadrant-boardsim: stands in for the display board on a pseudo-terminal linked as ports/ComN,
 // and reads its own logs back for a look at what a board was sent.
 //   kadrant-boardsim [--port N] [--dir D] [--log FILE] [--headless]
+//                    [--unplug-after S --replug-after S]...   (or the key U in the window)
 //   kadrant-boardsim --fullscreen [--screen N] [--lines 1|9] [--port N] [--dir D] [--log FILE]
 //   kadrant-boardsim --print FILE [--full]
 //   kadrant-boardsim --replay FILE [--speed X] [--headless]
@@ -17,6 +18,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -25,10 +29,18 @@
 #include <poll.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 enum class TMode { Live, Print, Replay };
+
+// One step of a pulled-cable schedule: after this many seconds (from the start or the step
+// before), unplug or plug back in. Steps alternate, beginning with an unplug.
+struct TPlugStep {
+    bool Unplug;
+    double Seconds;
+};
 
 struct TOptions {
     TMode Mode = TMode::Live;
@@ -45,6 +57,7 @@ struct TOptions {
     int Screen = 0;          // 1-based; 0: the second screen if any, else the first
     int TvLines = 1;
     bool TvOnly = false;
+    std::vector<TPlugStep> PlugSteps;
 };
 
 void Usage() {
@@ -52,6 +65,7 @@ void Usage() {
                  "usage: kadrant-boardsim [--port N (1-26)] [--dir D] [--log FILE] [--headless]\n"
                  "       kadrant-boardsim --fullscreen [--screen N] [--lines 1|9] [--port N]"
                  " [--dir D] [--log FILE]\n"
+                 "                        [--unplug-after S --replug-after S]...\n"
                  "       kadrant-boardsim --print FILE [--full]\n"
                  "       kadrant-boardsim --replay FILE [--speed X] [--headless]\n");
 }
@@ -80,6 +94,15 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
             options.LiveOnly = true;
         } else if (arg == "--log" && hasValue) {
             options.LogPath = argv[++i];
+            options.LiveOnly = true;
+        } else if ((arg == "--unplug-after" || arg == "--replug-after") && hasValue) {
+            const bool unplug = arg == "--unplug-after";
+            char* end = nullptr;
+            const double seconds = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !std::isfinite(seconds) || seconds < 0 ||
+                unplug != (options.PlugSteps.size() % 2 == 0))
+                return false;
+            options.PlugSteps.push_back({unplug, seconds});
             options.LiveOnly = true;
         } else if (arg == "--headless") {
             options.Headless = true;
@@ -118,7 +141,9 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
     }
     if (options.TvOnly && !options.Fullscreen)
         return false;
-    if (options.Fullscreen && (options.Mode != TMode::Live || options.Headless))
+    // The TV has nobody to unplug it for: the plug schedule is the test window's.
+    if (options.Fullscreen &&
+        (options.Mode != TMode::Live || options.Headless || !options.PlugSteps.empty()))
         return false;
     if (options.Mode != TMode::Live && options.LiveOnly)
         return false;
@@ -138,13 +163,48 @@ void Print(const TBoardEvent& event) {
     std::fflush(stdout);
 }
 
-int RunHeadless(TBoardSession& session, int masterFd) {
+// Unplugs or plugs the port back in and says so, with the monotonic time in milliseconds.
+bool TogglePlug(TPtyPort& port, int portNumber) {
+    std::string error;
+    if (port.IsPlugged()) {
+        port.Unplug();
+        std::printf("kadrant-boardsim: %lld Com%d unplugged\n", TBoardLog::MonotonicMs(),
+                    portNumber);
+    } else if (port.Replug(error)) {
+        std::printf("kadrant-boardsim: %lld Com%d plugged back in: %s -> %s\n",
+                    TBoardLog::MonotonicMs(), portNumber, port.LinkPath().c_str(),
+                    port.SlavePath().c_str());
+    } else {
+        std::fprintf(stderr, "kadrant-boardsim: %s\n", error.c_str());
+        return false;
+    }
+    std::fflush(stdout);
+    return true;
+}
+
+int RunHeadless(TBoardSession& session, TPtyPort& port, const TOptions& options) {
+    size_t step = 0;
+    long long nextStepMs =
+        options.PlugSteps.empty()
+            ? -1
+            : TBoardLog::MonotonicMs() + std::llround(options.PlugSteps[0].Seconds * 1000);
     for (;;) {
-        pollfd p{masterFd, POLLIN, 0};
-        int ready = poll(&p, 1, 200);
         long long now = TBoardLog::MonotonicMs();
+        if (nextStepMs >= 0 && now >= nextStepMs) {
+            if (!TogglePlug(port, options.Port))
+                return 1;
+            nextStepMs = ++step < options.PlugSteps.size()
+                             ? now + std::llround(options.PlugSteps[step].Seconds * 1000)
+                             : -1;
+        }
+        int wait =
+            nextStepMs >= 0 ? static_cast<int>(std::clamp(nextStepMs - now, 0LL, 200LL)) : 200;
+        // Unplugged: nothing to read until the next step.
+        pollfd p{port.MasterFd(), POLLIN, 0};
+        int ready = port.IsPlugged() ? poll(&p, 1, wait) : poll(nullptr, 0, wait);
+        now = TBoardLog::MonotonicMs();
         std::vector<TBoardEvent> events;
-        if (ready > 0 && !session.ReadFrom(masterFd, events, now))
+        if (ready > 0 && !session.ReadFrom(port.MasterFd(), events, now))
             return 1;
         for (const TBoardEvent& event : session.Idle(now))
             events.push_back(event);
@@ -152,6 +212,58 @@ int RunHeadless(TBoardSession& session, int masterFd) {
             Print(event);
     }
 }
+
+// The live window's cable: the feed follows the port through unplugs and replugs, by the
+// schedule of the command line or the key U.
+class TPlugSwitch : public QObject {
+public:
+    TPlugSwitch(TBoardSession& session, TPtyPort& port, TBoardWindow& window,
+                const TOptions& options)
+        : Session(session), Port(port), Window(window), Options(options) {
+        Feed = new TBoardLiveFeed(Session, Port.MasterFd(), Window);
+        Window.installEventFilter(this);
+        ScheduleNext();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_U) {
+            Toggle();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void ScheduleNext() {
+        if (Step < Options.PlugSteps.size())
+            QTimer::singleShot(std::llround(Options.PlugSteps[Step].Seconds * 1000), this, [this] {
+                ++Step;
+                Toggle();
+                ScheduleNext();
+            });
+    }
+    void Toggle() {
+        delete Feed; // its notifier watches the master about to go
+        Feed = nullptr;
+        if (!TogglePlug(Port, Options.Port))
+            return;
+        if (Port.IsPlugged()) {
+            Feed = new TBoardLiveFeed(Session, Port.MasterFd(), Window);
+            Window.SetNote(QString());
+        } else {
+            Window.SetNote(QStringLiteral("unplugged"));
+        }
+    }
+
+    TBoardSession& Session;
+    TPtyPort& Port;
+    TBoardWindow& Window;
+    const TOptions& Options;
+    TBoardLiveFeed* Feed = nullptr;
+    size_t Step = 0;
+};
 
 int RunLive(int argc, char** argv, const TOptions& options) {
     TBoardSession session;
@@ -172,7 +284,7 @@ int RunLive(int argc, char** argv, const TOptions& options) {
     std::fflush(stdout);
 
     if (options.Headless)
-        return RunHeadless(session, port.MasterFd());
+        return RunHeadless(session, port, options);
 
     QApplication app(argc, argv);
     if (options.Fullscreen) {
@@ -182,7 +294,7 @@ int RunLive(int argc, char** argv, const TOptions& options) {
         return app.exec();
     }
     TBoardWindow window(session.Board, QStringLiteral("Com%1").arg(options.Port));
-    new TBoardLiveFeed(session, port.MasterFd(), window);
+    TPlugSwitch plug(session, port, window, options);
     window.show();
     return app.exec();
 }

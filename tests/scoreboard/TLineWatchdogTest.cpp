@@ -1,0 +1,160 @@
+// The driver keeping its line alive: a pulled cable, a held port, a re-pointed link are tried
+// again from the sending thread, the board is put right when the port works again, and a close
+// in the middle of an outage stops the tries at once.
+#include "scoreboard/TScbDriver.h"
+#include "tests/serial/PtyLine.h"
+#include "tests/support/TestBytes.h"
+
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <sys/file.h>
+#include <thread>
+
+using testbytes::BlankLines;
+using testbytes::LineMessage;
+using testline::TPtyLine;
+using testline::TTempWorkDir;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto Period = 200ms;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+class LineWatchdog : public testing::Test {
+protected:
+    void OpenOnCom1() {
+        Driver.SetRetryPeriod(Period);
+        Driver.Setup(TScbDriver::BoardLineMessage, 1);
+        Driver.Open();
+    }
+    bool Becomes(TLineStatus status, std::chrono::milliseconds limit = 5 * Period) {
+        return WaitFor([&] { return Driver.GetLineStatus() == status; }, limit);
+    }
+
+    TTempWorkDir Dir;
+    std::unique_ptr<TPtyLine> Line = std::make_unique<TPtyLine>(1);
+    TScbDriver Driver;
+};
+
+TEST_F(LineWatchdog, PulledCableIsSeenAndTheReplugShowsTheLastTextOnce) {
+    OpenOnCom1();
+    ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::Working);
+    Driver.Clear();
+    Driver.SetLineText(1, "       41");
+    ASSERT_EQ(Line->ReadBytes(BlankLines().size() + 17),
+              BlankLines() + LineMessage('0', "       41"));
+
+    testing::internal::CaptureStderr();
+    Line->CloseMaster(); // nothing is being written: the look alone must notice
+    ASSERT_TRUE(Becomes(TLineStatus::Unplugged));
+    EXPECT_FALSE(Driver.IsOpen()); // let go at once
+    // The link goes with the adapter; the name must not fall back to a built-in port.
+    Line.reset();
+    // The count goes on during the outage; the board is owed only the latest value.
+    Driver.SetLineText(1, "       40");
+    std::this_thread::sleep_for(3 * Period);
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Unplugged);
+    EXPECT_FALSE(Driver.IsOpen());
+    Driver.SetLineText(1, "-      39");
+    Line = std::make_unique<TPtyLine>(1);
+    const auto replugged = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Becomes(TLineStatus::Working));
+    EXPECT_LT(std::chrono::steady_clock::now() - replugged, 2 * Period + 300ms);
+    EXPECT_EQ(Line->ReadUntilQuiet(3 * Period.count()),
+              BlankLines() + LineMessage('0', "A      39"));
+    Driver.SetLineText(1, "       38");
+    EXPECT_EQ(Line->ReadBytes(17), LineMessage('0', "       38"));
+    // One line for the loss and one for the return, not one per try.
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_NE(said.find("Com1: unplugged"), std::string::npos) << said;
+}
+
+TEST_F(LineWatchdog, PortHeldAtOpenIsTakenWhenLetGoAndBlanked) {
+    const int holder = open(Line->SlavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    testing::internal::CaptureStderr();
+    OpenOnCom1();
+    Driver.Clear();
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::InUse);
+    std::this_thread::sleep_for(3 * Period);
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::InUse);
+    EXPECT_EQ(Line->ReadUntilQuiet(50), "");
+    close(holder);
+    ASSERT_TRUE(Becomes(TLineStatus::Working));
+    EXPECT_EQ(Line->ReadUntilQuiet(3 * Period.count()), BlankLines());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+}
+
+TEST_F(LineWatchdog, ReplugThatIsHeldByAnotherProgramChangesTheReasonAndKeepsTrying) {
+    OpenOnCom1();
+    Line->CloseMaster();
+    ASSERT_TRUE(Becomes(TLineStatus::Unplugged));
+    Line.reset();
+    Line = std::make_unique<TPtyLine>(1);
+    const int holder = open(Line->SlavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    ASSERT_TRUE(Becomes(TLineStatus::InUse));
+    close(holder);
+    ASSERT_TRUE(Becomes(TLineStatus::Working));
+}
+
+TEST_F(LineWatchdog, RepointedLinkIsFollowedWithTheBoardPutRight) {
+    OpenOnCom1();
+    Driver.SetLineText(1, "        9");
+    ASSERT_EQ(Line->ReadBytes(17), LineMessage('0', "        9"));
+    std::filesystem::remove("ports/Com1");
+    TPtyLine other(1);
+    EXPECT_EQ(other.ReadUntilQuiet(5 * Period.count()),
+              BlankLines() + LineMessage('0', "        9"));
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Working);
+}
+
+TEST_F(LineWatchdog, CloseDuringAnOutageIsPromptAndEndsTheTries) {
+    Line.reset();
+    std::filesystem::create_symlink("/nonexistent/ttyUSB0", "ports/Com1");
+    OpenOnCom1();
+    ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort);
+    std::this_thread::sleep_for(Period + 50ms); // a try is due about now
+    const auto begin = std::chrono::steady_clock::now();
+    Driver.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 150ms);
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Off);
+    // The port appears after the close: nobody takes it.
+    std::filesystem::remove("ports/Com1");
+    TPtyLine late(1);
+    std::this_thread::sleep_for(3 * Period);
+    const int other = open(late.SlavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    close(other);
+    EXPECT_FALSE(Driver.IsOpen());
+}
+
+TEST_F(LineWatchdog, NoPortOrNoBoardIsOffAndNeverTried) {
+    for (auto [board, port] :
+         {std::pair{TScbDriver::BoardLineMessage, 0}, std::pair{TScbDriver::BoardNone, 1}}) {
+        Driver.Close();
+        Driver.SetRetryPeriod(Period);
+        Driver.Setup(board, port);
+        Driver.Open();
+        std::this_thread::sleep_for(2 * Period);
+        EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Off) << board << " " << port;
+        EXPECT_FALSE(Driver.IsOpen());
+    }
+}
+
+} // namespace
