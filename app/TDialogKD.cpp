@@ -152,7 +152,8 @@ void TDialogKD::RefreshPorts() {
         ports->SetItemDecoration(QString::fromLatin1(TSerial::PortName(port.Number, false)),
                                  plug ? KadrantPlugIcon(port.Present) : QIcon(),
                                  QString::fromStdString(port.Description));
-    }
+    }    // An adapter plugged in or out changes the title's hint, not the line's status.
+    ShowLineStatus(true);
 }
 
 void TDialogKD::SetEnabled(int id, bool enabled) {
@@ -217,13 +218,20 @@ void TDialogKD::OpenBoard() {
     ShowLineStatus();
 }
 
-void TDialogKD::ShowLineStatus() {
+void TDialogKD::ShowLineStatus(bool adaptersChanged) {
     const TLineStatus status = Program.Driver.GetLineStatus();
-    if (status == ShownLineStatus)
+    if (status == ShownLineStatus && !adaptersChanged)
         return;
     ShownLineStatus = status;
+    // Only in trouble is the file system read for a hint: the title changes rarely.
+    std::string hint;
+    if (IsLineTrouble(status)) {
+        hint = serialports::AdapterHint(Program.Driver.GetPortCode(), PortRoots);
+        if (!hint.empty())
+            hint = "(" + hint + ")";
+    }
     const char* port = TSerial::PortName(Program.Driver.GetPortCode(), true);
-    window()->setWindowTitle(QString::fromStdString(LineTitle(port, status, std::string())));
+    window()->setWindowTitle(QString::fromStdString(LineTitle(port, status, hint)));
 }
 
 void TDialogKD::BrowseSound() {

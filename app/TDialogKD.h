@@ -58,7 +58,8 @@ public:
     void UpdateControlStates();
     void OpenBoard();
     // Puts the line's state in the frame's title when it changed since the last look.
-    void ShowLineStatus();
+    // adaptersChanged: the title's adapter hint may differ even if the status does not.
+    void ShowLineStatus(bool adaptersChanged = false);
     void BrowseSound();
     bool QueryClose() override;
 
