@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <poll.h>
+#include <unistd.h>
 
 using namespace mainwindow;
 using fakeserial::LinkOf;
@@ -115,4 +116,20 @@ TEST_F(PortList, AdapterPluggedMeanwhileGetsItsNumberWhenTheListOpensAndRunsTheB
     Click(IdLapCounter);
     EXPECT_EQ(ReadBoard(board, 17), LineMessage('0', "        0"));
     EXPECT_EQ(Com1.ReadUntilQuiet(200), "");
+}
+
+// A chosen number with no device names the adapter's number in the title, and the title follows
+// when the adapter is plugged in meanwhile (the line's status itself does not change then).
+TEST_F(PortList, TitleOfAChosenPortWithNoDeviceNamesTheAdaptersNumber) {
+    ASSERT_EQ(symlink("/nonexistent/ttyUSB9", "ports/Com2"), 0); // whatever this machine's ttyS1
+    StartOnTree();
+    DrainOpening(Com1);
+    QTest::keyClick(Ports(), Qt::Key_Down);
+    ASSERT_EQ(Ports()->currentText(), "Com2");
+    EXPECT_EQ(Dialog->window()->windowTitle(), "Kadrant - Com2: no such port");
+    Tree.Plug(A, "ttyUSB0");
+    Ports()->showPopup();
+    Ports()->hidePopup();
+    EXPECT_EQ(Dialog->window()->windowTitle(),
+              "Kadrant - Com2: no such port (the USB adapter is Com3)");
 }
