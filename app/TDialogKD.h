@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class TAffDigital;
 class TDecButton;
@@ -19,6 +20,7 @@ class TEditCheck;
 class TEditCombo;
 class TEditNum;
 class TEditTemps;
+class TRemoteControl;
 
 // Control ids of the main dialog template.
 enum TMainControl : int {
@@ -63,6 +65,16 @@ public:
     TDecButton* FirstButton() const { return Button106; }
     TDecButton* SecondButton() const { return Button107; }
 
+    // A key or a remote command pressing a push button or choosing a function: exactly what a
+    // click on that control does. A number field holding a number out of its range keeps the
+    // focus as it does against a click: its range message, and nothing else. Returns an empty
+    // text when the control was pressed, else why not.
+    QString Press(int controlId);
+
+    // Opens the control socket beside "config.dat"; false when the program runs without it.
+    bool OpenControlSocket();
+    TRemoteControl* Remote() const { return RemoteControl.get(); }
+
     // Asks for a WAV file; an empty result means cancelled. Tests replace the file dialog.
     std::function<QString(QWidget* parent)> ChooseSoundFile;
 
@@ -99,6 +111,8 @@ private:
     void EvInLoop();
     void EvBrowse() { BrowseSound(); }
     void EvTimer() { Functions.OnTimerTick(); }
+    // Escape: an operator's stray key must not close the window in the middle of an event.
+    void EvCancel() {}
 
     static const TEventTable<TDialogKD>& EventTable();
 
@@ -118,4 +132,5 @@ private:
     TEditAlpha* SoundFileField = nullptr;
     TDecButton* Button106 = nullptr;
     TDecButton* Button107 = nullptr;
+    std::unique_ptr<TRemoteControl> RemoteControl;
 };
