@@ -25,6 +25,7 @@ void TApp::InitMainWindow() {
     Frame->move(placement.normalPosition[0], placement.normalPosition[1]);
     Frame->setWindowIcon(KadrantIcon(WindowIcon));
     Frame->show();
+    Dialog->OpenControlSocket(); // says on stderr when the program runs without it
     // A stop from outside closes the window like the operator would, saving the settings.
     Signals = std::make_unique<TTerminationSignals>([this] {
         if (!Frame->close())
