@@ -29,8 +29,25 @@ TPushKeys::TPushKeys(TDialogKD& dialog) : QObject(&dialog), Dialog(dialog) {
 }
 
 bool TPushKeys::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        break;
+    case QEvent::KeyRelease: {
+        // Wherever the release lands (a message box may have opened meanwhile), the key is up.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat()) {
+            Held.erase(key->key());
+            ReleaseTime[key->key()] = key->timestamp();
+        }
         return false;
+    }
+    case QEvent::ApplicationDeactivate:
+        Held.clear(); // releases typed into another program never come here
+        return false;
+    default:
+        return false;
+    }
     auto* widget = qobject_cast<QWidget*>(watched);
     // Keys typed in another window (a message box, the file chooser) are that window's.
     if (widget == nullptr || widget->window() != Dialog.window())
@@ -44,7 +61,10 @@ bool TPushKeys::eventFilter(QObject* watched, QEvent* event) {
         event->accept();
         return true;
     }
-    if (!key->isAutoRepeat())
+    const auto released = ReleaseTime.find(key->key());
+    const bool pairedWithRelease = key->timestamp() != 0 && released != ReleaseTime.end() &&
+                                   released->second == key->timestamp();
+    if (!key->isAutoRepeat() && !pairedWithRelease && Held.insert(key->key()).second)
         Dialog.Press(control);
     return true;
 }
