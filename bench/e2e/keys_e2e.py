@@ -85,6 +85,8 @@ def check(step, got, expected):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default="build")
+    parser.add_argument("--samples", type=int, default=40,
+                        help="socket commands timed from the line to the board")
     args = parser.parse_args()
     kadrant = os.path.join(os.path.abspath(args.build), "app", "kadrant")
     work = tempfile.mkdtemp(prefix="kadrant-keys-")
@@ -145,6 +147,25 @@ def main():
             client.sendall(b"plus\n")
             check("socket plus: answer", reader.readline(), b"ok\n")
             check("socket plus: board", board.read(), message("4"))
+
+            # Command to board: from the line written on the socket to the first byte at the
+            # board end, for alternating plus and minus, 150 ms apart.
+            latencies = []
+            for i in range(args.samples):
+                started = time.monotonic()
+                client.sendall(b"plus\n" if i % 2 == 0 else b"minus\n")
+                ready, _, _ = select.select([board.master], [], [], 2.0)
+                if ready:
+                    latencies.append((time.monotonic() - started) * 1000)
+                reader.readline()
+                board.read(quiet=0.15)
+            latencies.sort()
+            if latencies:
+                p99 = latencies[min(len(latencies) - 1, int(len(latencies) * 0.99))]
+                print(f"     socket command to board: {len(latencies)} of {args.samples}, "
+                      f"median {latencies[len(latencies) // 2]:.1f} ms, p99 {p99:.1f} ms, "
+                      f"max {latencies[-1]:.1f} ms")
+            check("socket latency samples", len(latencies), args.samples)
         mode = os.stat(os.path.join(work, "kadrant.sock")).st_mode & 0o777
         check("socket mode", oct(mode), oct(0o600))
 
