@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "\"lap\":0,",
                    ""},
         TScriptRow{"Empty", "\n\r\n", {"error empty line", "error empty line"}, "\"lap\":0,", ""}),
-    [](const testing::TestParamInfo<TScriptRow>& info) { return std::string(info.param.Name); });
+    [](const testing::TestParamInfo<TScriptRow>& row) { return std::string(row.param.Name); });
 
 TEST_F(ControlSocket, StateIsOneJsonLine) {
     StartWithSocket();
@@ -326,8 +326,8 @@ INSTANTIATE_TEST_SUITE_P(Found, ControlSocketPath,
                                          TFoundRow{"LiveSocket", TFound::LiveSocket, false},
                                          TFoundRow{"RegularFile", TFound::RegularFile, false},
                                          TFoundRow{"LinkToAFile", TFound::LinkToAFile, false}),
-                         [](const testing::TestParamInfo<TFoundRow>& info) {
-                             return std::string(info.param.Name);
+                         [](const testing::TestParamInfo<TFoundRow>& row) {
+                             return std::string(row.param.Name);
                          });
 
 } // namespace

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                 0},
         TKeyRow{"CountUpPageDownStarts", IdCountUp, {Qt::Key_PageDown}, {"        0"}, true, 0},
         TKeyRow{"TestResetThenStart", IdTest, {Qt::Key_F7, Qt::Key_F5}, {"000000000"}, true, 0}),
-    [](const testing::TestParamInfo<TKeyRow>& info) { return std::string(info.param.Name); });
+    [](const testing::TestParamInfo<TKeyRow>& row) { return std::string(row.param.Name); });
 
 TEST_F(MainWindow, TooltipsNameTheKeys) {
     Start();
