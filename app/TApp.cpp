@@ -34,6 +34,7 @@ void TApp::InitMainWindow() {
     Frame->move(placement.normalPosition[0], placement.normalPosition[1]);
     Frame->setWindowIcon(KadrantIcon(WindowIcon));
     Frame->show();
+    Dialog->OpenControlSocket(); // says on stderr when the program runs without it
 }
 
 int TApp::Run() {

@@ -2,6 +2,8 @@
 
 #include "app/LineTitle.h"
 #include "app/SettingsStore.h"
+#include "app/TPushKeys.h"
+#include "app/TRemoteControl.h"
 #include "resources/MainDialogTemplate.h"
 #include "resources/Pictures.h"
 #include "serial/PortAssign.h"
@@ -18,6 +20,8 @@
 #include "toolkit/TFileNameText.h"
 #include "windows/TCopyRight.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <algorithm>
@@ -39,6 +43,8 @@ constexpr int DisplayDigits = 9;
 constexpr int DisplayX = 19;
 constexpr int DisplayY = 287;
 
+constexpr int CancelCommand = 2; // Escape
+
 QString AskForWavFile(QWidget* parent) {
     // getOpenFileName only accepts a file that exists.
     return QFileDialog::getOpenFileName(parent, QString(), QString(), "Fichiers WAV (*.wav)");
@@ -52,10 +58,12 @@ TDialogKD::TDialogKD(TProgramObjects& program, TClock& clock, TSoundPlayer& soun
       Functions(program.Settings, Host, Board, clock, sound) {
     FillLists();
     CreateControls();
+    new TPushKeys(*this);
     LoadSettings(Program.SettingsFile, Settings, SettingsFileName);
 }
 
 TDialogKD::~TDialogKD() {
+    RemoteControl.reset();
     KillTimer(TickTimerId);
 }
 
@@ -75,7 +83,10 @@ void TDialogKD::FillLists() {
 void TDialogKD::CreateControls() {
     Button106 = new TDecButton(this, IdStart, PictureStart);
     Button107 = new TDecButton(this, IdStop, PictureStop);
-    new TDecButton(this, IdReset, PictureReset);
+    auto* reset = new TDecButton(this, IdReset, PictureReset);
+    Button106->setToolTip("F5, Page Down");
+    Button107->setToolTip("F6, Page Up");
+    reset->setToolTip("F7");
     new TDecButton(this, IdBrowse, PictureBrowse);
 
     for (int id : {120, 102, 117, 121})
@@ -264,7 +275,35 @@ bool TDialogKD::QueryClose() {
     SaveSettings(Program.SettingsFile, Settings, placement);
 
     Program.Driver.Close();
+    if (RemoteControl)
+        RemoteControl->Close();
     return true;
+}
+
+QString TDialogKD::Press(int controlId) {
+    auto* control = qobject_cast<QAbstractButton*>(Control(controlId));
+    if (control == nullptr)
+        return "no such control";
+    // While a message box is open the window takes no click either.
+    if (QApplication::activeModalWidget() != nullptr)
+        return "a message is open in the window";
+    if (auto* field = qobject_cast<TEditNum*>(focusWidget())) {
+        const QString message = field->RangeMessage();
+        if (!message.isEmpty()) {
+            field->CheckRange();
+            return message;
+        }
+    }
+    if (!control->isEnabled())
+        return "the control is disabled";
+    control->click();
+    return {};
+}
+
+bool TDialogKD::OpenControlSocket() {
+    if (!RemoteControl)
+        RemoteControl = std::make_unique<TRemoteControl>(*this, Program);
+    return RemoteControl->Listen();
 }
 
 void TDialogKD::EvPushButton(int id) {
@@ -296,6 +335,7 @@ const TEventTable<TDialogKD>& TDialogKD::EventTable() {
         {TNotify::Clicked, IdStop, &T::EvPushButton},
         {TNotify::Clicked, IdReset, &T::EvPushButton},
         {TNotify::Clicked, IdBrowse, &T::EvBrowse},
+        {TNotify::Clicked, CancelCommand, &T::EvCancel},
         {TNotify::Timer, AnyId, &T::EvTimer},
     };
     return table;

@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class TAffDigital;
 class TDecButton;
@@ -21,6 +22,7 @@ class TEditCheck;
 class TEditCombo;
 class TEditNum;
 class TEditTemps;
+class TRemoteControl;
 
 // Control ids of the main dialog template.
 enum TMainControl : int {
@@ -68,6 +70,16 @@ public:
     TDecButton* FirstButton() const { return Button106; }
     TDecButton* SecondButton() const { return Button107; }
 
+    // A key or a remote command pressing a push button or choosing a function: exactly what a
+    // click on that control does. A number field holding a number out of its range keeps the
+    // focus as it does against a click: its range message, and nothing else. Returns an empty
+    // text when the control was pressed, else why not.
+    QString Press(int controlId);
+
+    // Opens the control socket beside "config.dat"; false when the program runs without it.
+    bool OpenControlSocket();
+    TRemoteControl* Remote() const { return RemoteControl.get(); }
+
     // Asks for a WAV file; an empty result means cancelled. Tests replace the file dialog.
     std::function<QString(QWidget* parent)> ChooseSoundFile;
 
@@ -113,6 +125,8 @@ private:
         Functions.OnTimerTick();
         ShowLineStatus();
     }
+    // Escape: an operator's stray key must not close the window in the middle of an event.
+    void EvCancel() {}
 
     static const TEventTable<TDialogKD>& EventTable();
 
@@ -133,4 +147,5 @@ private:
     TDecButton* Button106 = nullptr;
     TDecButton* Button107 = nullptr;
     TLineStatus ShownLineStatus = TLineStatus::Off; // what the title says
+    std::unique_ptr<TRemoteControl> RemoteControl;
 };

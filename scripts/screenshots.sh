@@ -92,8 +92,8 @@ click_units 111 203
 sleep 0.5
 shoot main-lapcounter.png
 
-# Escape closes and saves like any close.
-xdotool key Escape
+# The stop signal closes and saves like any close (Escape does nothing in the main window).
+kill -TERM "$program"
 for _ in $(seq 30); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 program=""
 

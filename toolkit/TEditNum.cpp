@@ -198,23 +198,29 @@ void TEditNum::focusOutEvent(QFocusEvent* event) {
     CheckRange();
 }
 
-void TEditNum::CheckRange() {
-    if (Checking)
-        return;
+QString TEditNum::RangeMessage() const {
     const long long value = ReadNumber(false);
     if (value >= Min && value <= Max)
-        return;
-    Checking = true;
-    AlertBeep();
+        return {};
     const TRangeMessage& row = LanguageRow(RangeMessages);
     const QByteArray format =
         QString::fromLatin1(Decimals == 0 ? row.Integer : row.WithDecimals).toUtf8();
     // QString::asprintf keeps the point a point whatever the system locale.
-    const QString message =
-        Decimals == 0 ? QString::asprintf(format.constData(), Min, Max)
-                      : QString::asprintf(format.constData(), Decimals, Min / PowerOfTen(Decimals),
-                                          Decimals, Max / PowerOfTen(Decimals));
-    AlertExclamation(this, message, QString::fromLatin1(row.Caption));
+    return Decimals == 0
+               ? QString::asprintf(format.constData(), Min, Max)
+               : QString::asprintf(format.constData(), Decimals, Min / PowerOfTen(Decimals),
+                                   Decimals, Max / PowerOfTen(Decimals));
+}
+
+bool TEditNum::CheckRange() {
+    if (Checking)
+        return true;
+    const QString message = RangeMessage();
+    if (message.isEmpty())
+        return true;
+    Checking = true;
+    AlertBeep();
+    AlertExclamation(this, message, QString::fromLatin1(LanguageRow(RangeMessages).Caption));
     ShowValue();
     if (!Closing()) {
         // Without a window manager nothing hands the activation back once the box is gone, and
@@ -224,6 +230,7 @@ void TEditNum::CheckRange() {
         ReleasePressedButtons();
     }
     Checking = false;
+    return false;
 }
 
 void TEditNum::ReleasePressedButtons() {

@@ -32,6 +32,12 @@ public:
     // integer holds reads as the largest (or smallest) 64-bit value rather than wrapping.
     long long ReadNumber(bool trailingMinus) const;
 
+    // The range message for the number the text holds, or an empty text while it is in range.
+    QString RangeMessage() const;
+    // Out of range: beeps, shows the range message, puts the variable's value back in the text
+    // and takes the focus. Returns 1 when the number was in range.
+    bool CheckRange();
+
     const int Digits;
     const int Decimals;
     const int Min;
@@ -49,7 +55,6 @@ private:
     // Digits + 1 characters: room for a sign or a point.
     int TextLimit() const { return Digits + 1 > 0 ? Digits + 1 : 1; }
     bool AcceptsCharacter(QChar c) const;
-    void CheckRange();
     void ReleasePressedButtons();
     bool Closing() const { return Dialog() && Dialog()->IsClosing(); }
 

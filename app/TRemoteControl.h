@@ -1,0 +1,29 @@
+// The control socket wired to the main dialog: a remote command presses the same control a key
+// or a click presses, and the state is read from the dialog, its record and the driver.
+#pragma once
+
+#include "app/TControlSocket.h"
+
+class TDialogKD;
+class TScbDriver;
+struct TProgramObjects;
+struct TSettingsRecord;
+
+constexpr const char* ControlSocketName = "kadrant.sock";
+
+class TRemoteControl : public TControlHandler {
+public:
+    TRemoteControl(TDialogKD& dialog, TProgramObjects& program);
+
+    bool Listen() { return Socket.Listen(); }
+    void Close() { Socket.Close(); }
+    TControlSocket& Server() { return Socket; }
+
+    std::string Execute(const TRemoteCommand& command) override;
+    TRemoteState State() override;
+
+private:
+    TDialogKD& Dialog;
+    TProgramObjects& Program;
+    TControlSocket Socket;
+};
