@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -57,17 +58,24 @@ public:
     }
 
     ssize_t read(char* ptr, size_t size) override {
-        if (Budget == 0)
+        // Checked before the buffer too: a client that keeps trickling always has a byte ready.
+        if (Budget == 0 || Clock::now() >= Deadline) {
+            Failed = true;
             return -1;
+        }
         if (Begin == End) {
-            if (!WaitFor(POLLIN, MsUntil(Deadline)))
+            if (!WaitFor(POLLIN, MsUntil(Deadline))) {
+                Failed = true;
                 return -1;
+            }
             ssize_t n;
             do {
                 n = recv(Fd, Buffer, sizeof Buffer, 0);
             } while (n < 0 && errno == EINTR);
-            if (n <= 0)
+            if (n <= 0) {
+                Failed = true;
                 return n;
+            }
             Begin = 0;
             End = static_cast<std::size_t>(n);
         }
@@ -101,6 +109,9 @@ public:
             AddressOf(address, ip, port);
     }
     socket_t socket() const override { return Fd; }
+    // A read ran out of time or bytes, or the client left: the library may still have answered
+    // 400, but the connection is not worth another request.
+    bool ReadFailed() const { return Failed; }
 
 private:
     int Fd;
@@ -110,6 +121,7 @@ private:
     char Buffer[4096];
     std::size_t Begin = 0;
     std::size_t End = 0;
+    bool Failed = false;
 
     bool WaitFor(short events, int timeoutMs) const {
         pollfd p{Fd, events, 0};
@@ -125,6 +137,11 @@ thread_local int CurrentFd = -1;
 
 } // namespace
 
+bool TBoundedHttpServer::RaiseBacklog(int backlog) {
+    // listen() again on a listening socket only changes its backlog.
+    return svr_sock_ != INVALID_SOCKET && ::listen(svr_sock_, backlog) == 0;
+}
+
 bool TBoundedHttpServer::CurrentPeerGone() {
     if (CurrentFd < 0)
         return false;
@@ -133,6 +150,10 @@ bool TBoundedHttpServer::CurrentPeerGone() {
 }
 
 bool TBoundedHttpServer::process_and_close_socket(socket_t sock) {
+    // Responses go out in several writes (status and headers, then the body): without this the
+    // second one waits for the client's delayed acknowledgement, some 40 ms.
+    int on = 1;
+    setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     TRequestStream stream(sock, Limits);
     CurrentFd = sock;
     bool ok = true;
@@ -142,7 +163,7 @@ bool TBoundedHttpServer::process_and_close_socket(socket_t sock) {
         bool closed = false;
         bool last = served + 1 == Limits.RequestsPerConnection;
         ok = process_request(stream, last, closed, [](httplib::Request&) {});
-        if (!ok || closed)
+        if (!ok || closed || stream.ReadFailed())
             break;
     }
     CurrentFd = -1;

@@ -22,6 +22,10 @@ class TBoundedHttpServer : public httplib::Server {
 public:
     explicit TBoundedHttpServer(TConnectionLimits limits) : Limits(limits) {}
 
+    // The library listens with a backlog of 5: a room full of phones opening the page at once
+    // would see their connections dropped and retried seconds later. Call after binding.
+    bool RaiseBacklog(int backlog);
+
     // True when the client of the connection being served on this thread has hung up; a
     // long-lived response (live events) asks it to give back its worker at once.
     static bool CurrentPeerGone();

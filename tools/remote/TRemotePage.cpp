@@ -67,8 +67,8 @@ const auth = "?token=" + encodeURIComponent(token);
 const $ = id => document.getElementById(id);
 
 // Segments a to g of a seven-segment digit, in a 40 x 70 cell.
-const H = (y) => `8,${y} 11,${y - 3} 29,${y - 3} 32,${y} 29,${y + 3} 11,${y + 3}`;
-const V = (x, a, b) => `${x},${a} ${x + 3},${a + 3} ${x + 3},${b - 3} ${x},${b} ${x - 3},${b - 3} ${x - 3},${a + 3}`;
+const H = (y) => `8,${y} 12,${y - 4} 28,${y - 4} 32,${y} 28,${y + 4} 12,${y + 4}`;
+const V = (x, a, b) => `${x},${a} ${x + 4},${a + 4} ${x + 4},${b - 4} ${x},${b} ${x - 4},${b - 4} ${x - 4},${a + 4}`;
 const SEGMENTS = [H(5), V(35, 7, 34), V(35, 36, 63), H(65), V(5, 36, 63), V(5, 7, 34), H(35)];
 const GLYPHS = { "0": "abcdef", "1": "bc", "2": "abdeg", "3": "abcdg", "4": "bcfg", "5": "acdfg",
   "6": "acdefg", "7": "abc", "8": "abcdefg", "9": "abcdfg", "-": "g", "_": "d", " ": "",

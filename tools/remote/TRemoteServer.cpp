@@ -61,9 +61,10 @@ TRemoteServer::~TRemoteServer() {
 }
 
 int TRemoteServer::Bind(const std::string& host, int port) {
-    if (port == 0)
-        return Http.bind_to_any_port(host);
-    return Http.bind_to_port(host, port) ? port : -1;
+    int bound = port == 0 ? Http.bind_to_any_port(host) : Http.bind_to_port(host, port) ? port : -1;
+    if (bound > 0)
+        Http.RaiseBacklog(128);
+    return bound;
 }
 
 bool TRemoteServer::Start() {
