@@ -12,6 +12,7 @@ deb="$(ls -t kadrant_*_amd64.deb | head -1)"
 
 contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-boardsim \
+            ./usr/bin/kadrant-remote \
             ./usr/share/applications/kadrant.desktop \
             ./usr/share/icons/hicolor/32x32/apps/kadrant.png \
             ./usr/share/icons/hicolor/64x64/apps/kadrant.png; do
@@ -19,7 +20,8 @@ for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-board
 done
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libqt6widgets6 libqt6gui6 libqt6multimedia6 qt6-qpa-plugins fonts-liberation libc6; do
+for package in libqt6widgets6 libqt6gui6 libqt6multimedia6 qt6-qpa-plugins fonts-liberation libc6 \
+               libcpp-httplib0.11 libqrencode4; do
     grep -q "\b$package\b" <<<"$depends" || fail "$deb does not depend on $package"
 done
 
@@ -40,6 +42,13 @@ config="$home/.local/share/kadrant/config.dat"
 [ -f "$config" ] || fail "no $config"
 [ "$(stat -c %s "$config")" -eq 596 ] || fail "$config is not 596 bytes"
 [ -d "$home/.local/share/kadrant/ports" ] || fail "no ports/ directory"
+
+# The remote bridge starts on loopback, makes its token beside the settings and prints the page.
+if ldd "$root/usr/bin/kadrant-remote" | grep -q "not found"; then fail "kadrant-remote: unresolved libraries"; fi
+HOME="$home" XDG_DATA_HOME="" timeout 2 "$root/usr/bin/kadrant-remote" --listen 127.0.0.1:0 \
+    >"$home/remote.txt" 2>&1 || true
+[ -f "$home/.local/share/kadrant/remote-token" ] || fail "kadrant-remote made no token"
+grep -q "http://127.0.0.1:[0-9]*/?token=" "$home/remote.txt" || fail "kadrant-remote printed no page address"
 
 echo "check-package: $deb: contents, dependencies and start-up OK"
 echo "  Depends: $depends"

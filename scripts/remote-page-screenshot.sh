@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The remote bridge's phone page in headless Chromium at 390 x 844, against a stand-in for
-# Kadrant's control socket (remote_bench --demo), written to docs/screenshots/remote-page.png.
+# Kadrant's control socket (remote_bench --demo): START is pressed in the browser and must reach
+# the socket, then docs/screenshots/remote-page.png (count-up), remote-page-lap.png (lap counter)
+# and remote-page-offline.png (the stand-in gone).
 # Everything stays on 127.0.0.1.
 #   bash scripts/remote-page-screenshot.sh [BUILD_DIR]   (default: build/, the default preset)
 # Needs chromium (scripts/install-deps.sh).
@@ -44,7 +46,12 @@ for c in sys.argv[2:]:
 }
 shots="$root/docs/screenshots"
 mkdir -p "$shots"
-say start
+# START pressed in the browser must reach the socket.
+python3 "$root/scripts/remote-page-press.py" "$url" b1
+python3 -c 'import sys,urllib.request
+state = urllib.request.urlopen(sys.argv[1].replace("/?token=", "/api/state?token=")).read()
+sys.exit(0 if b"\"running\":true" in state else 1)' "$url" \
+    || { echo "START pressed in the browser did not reach the socket" >&2; exit 1; }
 shot "$shots/remote-page.png" "$url"
 say "function lap" plus plus plus plus plus plus plus
 shot "$shots/remote-page-lap.png" "$url"

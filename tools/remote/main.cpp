@@ -6,6 +6,7 @@
 #include "tools/remote/TRemoteToken.h"
 
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -35,6 +36,11 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+
+    // The bridge may start before Kadrant ever ran for this user: make its directory as the
+    // launcher would, so that the token has a home and the socket can appear there later.
+    std::error_code ignored;
+    std::filesystem::create_directories(options.Dir, ignored);
 
     std::string token;
     bool created = false;
