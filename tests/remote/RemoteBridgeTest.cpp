@@ -278,11 +278,13 @@ TEST_P(RemoteBridgeBadRequest, IsRefusedOrCutOffAndTheBridgeServesOn) {
 }
 
 const std::string Auth = "Authorization: Bearer " + Token + "\r\n";
+// Bytes as a TLS hello would start, zero bytes, then line ends.
+const char Garbage[] = "\x16\x03\x01\x00\xff\0\0garbage\r\n\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RemoteBridgeBadRequest,
     testing::Values(
-        TBadRequestCase{"garbage", std::string("\x16\x03\x01\x00\xff\0\0garbage\r\n\r\n", 20)},
+        TBadRequestCase{"garbage", std::string(Garbage, sizeof Garbage - 1)},
         TBadRequestCase{"huge header", "GET /api/start HTTP/1.1\r\n" + Auth +
                                            "X-Pad: " + std::string(20000, 'a') + "\r\n\r\n"},
         TBadRequestCase{"many headers",

@@ -6,9 +6,9 @@
 #include "tools/remote/TRemoteToken.h"
 
 #include <csignal>
-#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
