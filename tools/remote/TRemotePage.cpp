@@ -143,8 +143,13 @@ function listen() {
   events.addEventListener("offline", () => setDown(true, "Kadrant is not running"));
   events.onerror = () => {
     setDown(true, "No connection to the remote bridge");
-    // A refused stream (wrong token, too many clients) is not retried by the browser itself.
-    if (events.readyState === EventSource.CLOSED) setTimeout(listen, 3000);
+    // A refused stream (token no longer valid, too many clients) is not retried by the browser
+    // itself: find out which, say so, and try again later.
+    if (events.readyState !== EventSource.CLOSED) return;
+    fetch("/api/state" + auth, { cache: "no-store" }).then(r => {
+      if (r.status === 401) setDown(true, "This page's pairing token is no longer valid: scan the new code");
+    }).catch(() => { });
+    setTimeout(listen, 3000);
   };
 }
 listen();
