@@ -13,6 +13,7 @@ deb="$(ls -t kadrant_*_amd64.deb | head -1)"
 contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-boardsim \
             ./usr/bin/kadrant-ports \
+            ./usr/bin/kadrant-remote \
             ./usr/share/applications/kadrant.desktop \
             ./usr/bin/kadrant-tvboard ./usr/share/applications/kadrant-tvboard.desktop \
             ./usr/share/icons/hicolor/32x32/apps/kadrant.png \
@@ -21,7 +22,8 @@ for path in ./usr/bin/kadrant ./usr/bin/kadrant-launcher ./usr/bin/kadrant-board
 done
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libqt6widgets6 libqt6gui6 libqt6multimedia6 qt6-qpa-plugins fonts-liberation libc6; do
+for package in libqt6widgets6 libqt6gui6 libqt6multimedia6 qt6-qpa-plugins fonts-liberation libc6 \
+               libcpp-httplib0.11 libqrencode4; do
     grep -q "\b$package\b" <<<"$depends" || fail "$deb does not depend on $package"
 done
 
@@ -61,6 +63,13 @@ for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
 kill "$board"
 wait "$board" || true
 [ ! -e "$link" ] && [ ! -L "$link" ] || fail "the TV board left $link behind"
+
+# The remote bridge starts on loopback, makes its token beside the settings and prints the page.
+if ldd "$root/usr/bin/kadrant-remote" | grep -q "not found"; then fail "kadrant-remote: unresolved libraries"; fi
+HOME="$home" XDG_DATA_HOME="" timeout 2 "$root/usr/bin/kadrant-remote" --listen 127.0.0.1:0 \
+    >"$home/remote.txt" 2>&1 || true
+[ -f "$home/.local/share/kadrant/remote-token" ] || fail "kadrant-remote made no token"
+grep -q "http://127.0.0.1:[0-9]*/?token=" "$home/remote.txt" || fail "kadrant-remote printed no page address"
 
 echo "check-package: $deb: contents, dependencies and start-up OK"
 echo "  Depends: $depends"

@@ -1,0 +1,116 @@
+// kadrant-remote as a program: what it prints for pairing, how it refuses a bad command line, and
+// that it stops cleanly on SIGTERM.
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct TRun {
+    pid_t Pid = -1;
+    int Out = -1;
+    std::string Text;
+
+    TRun(const std::vector<std::string>& args) {
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return;
+        Pid = fork();
+        if (Pid == 0) {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            dup2(pipeFds[1], STDERR_FILENO);
+            close(pipeFds[0]);
+            std::vector<char*> argv{const_cast<char*>(REMOTE_PROGRAM)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(REMOTE_PROGRAM, argv.data());
+            _exit(127);
+        }
+        close(pipeFds[1]);
+        Out = pipeFds[0];
+    }
+    ~TRun() {
+        if (Pid > 0) {
+            kill(Pid, SIGKILL);
+            waitpid(Pid, nullptr, 0);
+        }
+        if (Out >= 0)
+            close(Out);
+    }
+    bool ReadUntil(const std::string& needle, int timeoutMs = 5000) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Text.find(needle) == std::string::npos) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
+            pollfd p{Out, POLLIN, 0};
+            char buffer[4096];
+            if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
+                return false;
+            ssize_t n = read(Out, buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            Text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+    int Wait() {
+        int status = 0;
+        waitpid(Pid, &status, 0);
+        Pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST(RemoteProgram, PrintsThePairingUrlAndCodeAndStopsOnSigterm) {
+    char pattern[] = "/tmp/kadrant-remote-prog-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    {
+        TRun run({"--dir", dir, "--listen", "127.0.0.1:0"});
+        ASSERT_TRUE(run.ReadUntil("\u2588\n")) << run.Text;
+        std::string token;
+        std::getline(std::ifstream(dir + "/remote-token"), token);
+        ASSERT_EQ(token.size(), 32u);
+        EXPECT_NE(run.Text.find("new pairing token"), std::string::npos) << run.Text;
+        EXPECT_NE(run.Text.find("  http://127.0.0.1:"), std::string::npos) << run.Text;
+        EXPECT_NE(run.Text.find("/?token=" + token + "\n"), std::string::npos) << run.Text;
+        EXPECT_EQ(run.Text.find("http://0.0.0.0"), std::string::npos) << run.Text;
+        kill(run.Pid, SIGTERM);
+        EXPECT_TRUE(run.ReadUntil("stopped")) << run.Text;
+        EXPECT_EQ(run.Wait(), 0);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(RemoteProgram, BadCommandLineExits2WithTheReasonAndUsage) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"--listen", "nowhere"}, std::vector<std::string>{"--colour"}}) {
+        TRun run(args);
+        run.ReadUntil("usage:");
+        EXPECT_EQ(run.Wait(), 2) << run.Text;
+        EXPECT_NE(run.Text.find("usage: kadrant-remote"), std::string::npos) << run.Text;
+    }
+}
+
+TEST(RemoteProgram, TokenPathThatIsALinkStopsItWithTheReason) {
+    char pattern[] = "/tmp/kadrant-remote-prog-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    ASSERT_EQ(symlink("/etc/passwd", (dir + "/remote-token").c_str()), 0);
+    {
+        TRun run({"--dir", dir, "--listen", "127.0.0.1:0"});
+        run.ReadUntil("link");
+        EXPECT_EQ(run.Wait(), 1) << run.Text;
+        EXPECT_NE(run.Text.find("is a link"), std::string::npos) << run.Text;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace

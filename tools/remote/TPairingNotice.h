@@ -1,0 +1,21 @@
+// What the operator sees at start: the page's address for each network address of this computer,
+// with the token, and a QR code of the first one to scan with the phone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The IPv4 addresses of the interfaces that are up, loopback last.
+std::vector<std::string> LocalAddresses();
+
+// The addresses a phone can reach the bridge on, given where it listens: every local address for
+// 0.0.0.0, else the one it was given.
+std::vector<std::string> PageHosts(const std::string& listenHost,
+                                   const std::vector<std::string>& local);
+
+std::string PageUrl(const std::string& host, int port, const std::string& token);
+
+// The QR code of `text` in half-block characters (two modules per character row), dark modules
+// drawn as the terminal's background so that it reads on a dark or light terminal alike.
+// Empty when the text cannot be encoded.
+std::string TerminalQrCode(const std::string& text);

@@ -1,0 +1,135 @@
+#include "tools/remote/TRemoteToken.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t TokenDigits = 32;
+
+std::string Reason(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+// The file's first line, or false when it is not a plain file of ours.
+bool ReadOwnFile(const std::string& path, std::string& text, bool& missing, std::string& error) {
+    missing = false;
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            missing = true;
+            return true;
+        }
+        error = errno == ELOOP ? path + " is a link; remove it" : Reason("cannot open", path);
+        return false;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+        close(fd);
+        error = path + " is not a file of this user; remove it";
+        return false;
+    }
+    // Someone loosened the mode: the token is still ours, tighten it again.
+    if ((info.st_mode & 077) != 0)
+        fchmod(fd, 0600);
+    char buffer[128];
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    close(fd);
+    text.assign(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+    std::string::size_type end = text.find_first_of("\r\n");
+    if (end != std::string::npos)
+        text.resize(end);
+    return true;
+}
+
+bool WriteNew(const std::string& path, const std::string& token, std::string& error) {
+    // Written beside and renamed over, so that a crash never leaves half a token.
+    std::string temporary = path + ".new";
+    unlink(temporary.c_str());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = Reason("cannot create", temporary);
+        return false;
+    }
+    std::string line = token + "\n";
+    bool written =
+        write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) && fsync(fd) == 0;
+    close(fd);
+    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+        error = Reason("cannot write", path);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool TRemoteToken::IsWellFormed(std::string_view token) {
+    if (token.size() != TokenDigits)
+        return false;
+    for (char c : token)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
+}
+
+bool TRemoteToken::MakeNew(std::string& token) {
+    unsigned char bytes[TokenDigits / 2];
+    std::size_t filled = 0;
+    while (filled < sizeof bytes) {
+        ssize_t n = getrandom(bytes + filled, sizeof bytes - filled, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        filled += static_cast<std::size_t>(n);
+    }
+    static const char Hex[] = "0123456789abcdef";
+    token.clear();
+    for (unsigned char b : bytes) {
+        token.push_back(Hex[b >> 4]);
+        token.push_back(Hex[b & 15]);
+    }
+    return true;
+}
+
+bool TRemoteToken::LoadOrCreate(const std::string& path, std::string& token, bool& created,
+                                std::string& error) {
+    created = false;
+    std::string text;
+    bool missing = false;
+    if (!ReadOwnFile(path, text, missing, error))
+        return false;
+    if (!missing && IsWellFormed(text)) {
+        token = text;
+        return true;
+    }
+    std::string fresh;
+    if (!MakeNew(fresh)) {
+        error = "no random numbers from the system";
+        return false;
+    }
+    if (!WriteNew(path, fresh, error))
+        return false;
+    token = fresh;
+    created = true;
+    return true;
+}
+
+bool TRemoteToken::Matches(std::string_view expected, std::string_view given) {
+    // Every byte of the expected token is looked at whatever the given one holds; a short or
+    // long answer only sets a flag.
+    unsigned difference = given.size() == expected.size() ? 0u : 1u;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        unsigned char g = i < given.size() ? static_cast<unsigned char>(given[i]) : 0;
+        difference |= static_cast<unsigned char>(expected[i]) ^ g;
+    }
+    // Through a volatile so that the compiler keeps the whole loop.
+    volatile unsigned result = difference;
+    return result == 0 && !expected.empty();
+}
