@@ -1,7 +1,7 @@
 #include "app/TDialogKD.h"
 
+#include "app/MainDialogTemplate.h"
 #include "app/SettingsStore.h"
-#include "resources/MainDialogTemplate.h"
 #include "serial/TSerial.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"

@@ -1,5 +1,5 @@
 // Dialog units, the template registry and the main dialog built from template 1.
-#include "resources/MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDialogUnits.h"
 #include "toolkit/TWinDialog.h"

@@ -1,6 +1,6 @@
 // A demo of the toolkit: the main dialog's template with its bound controls, in a frame window,
 // the digital display showing a time. Used for the toolkit's screenshot.
-#include "resources/MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
 #include "resources/Pictures.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"

@@ -1,4 +1,4 @@
-#include "resources/MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
 
 namespace {
 
