@@ -73,7 +73,7 @@ void TDialogKD::CreateControls() {
     new TDecButton(this, IdReset, PictureReset);
     new TDecButton(this, IdBrowse, PictureBrowse);
 
-    for (int id : {120, 102, 117, 121})
+    for (int id : {IdScoreboardBox, IdFunctionsBox, IdDisplayBox, IdSoundBox})
         GroupBoxList.Add(new TDecGroupBox(this, id));
 
     ComboList.Add(new TEditCombo(this, IdBoardType, &Settings.boardType, &Program.BoardTypeList,
