@@ -1,6 +1,6 @@
 // Start-up of the main window: the settings file it creates or reads, what the controls show and
 // which ones are enabled, and the board it opens once the splash has gone.
-#include "MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "scoreboard/TScbDriver.h"
 #include "toolkit/TDecButton.h"

@@ -6,7 +6,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/TDialogKD.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 #include "tests/timing/TimingFakes.h"
 #include "toolkit/TAffDigital.h"
