@@ -43,6 +43,10 @@ read_line() {
         [ "$file" = "$unit/README.md" ] || break
     done
 }
+for file in "${units[@]/%//README.md}" tools/README.md; do
+    [ ! -f "$file" ] || [ "$(grep -c '^Depends on: ' "$file")" -le 1 ] ||
+        fail "$file states 'Depends on:' more than once"
+done
 for unit in "${units[@]}"; do
     line=$(read_line "$unit")
     if [ -z "$line" ]; then
