@@ -1,10 +1,10 @@
 #include "app/TDialogKD.h"
 
 #include "app/LineTitle.h"
+#include "app/MainDialogTemplate.h"
 #include "app/SettingsStore.h"
 #include "app/TPushKeys.h"
 #include "app/TRemoteControl.h"
-#include "resources/MainDialogTemplate.h"
 #include "resources/Pictures.h"
 #include "serial/PortAssign.h"
 #include "serial/TSerial.h"
@@ -89,7 +89,7 @@ void TDialogKD::CreateControls() {
     reset->setToolTip("F7");
     new TDecButton(this, IdBrowse, PictureBrowse);
 
-    for (int id : {120, 102, 117, 121})
+    for (int id : {IdScoreboardBox, IdFunctionsBox, IdDisplayBox, IdSoundBox})
         GroupBoxList.Add(new TDecGroupBox(this, id));
 
     ComboList.Add(new TEditCombo(this, IdBoardType, &Settings.boardType, &Program.BoardTypeList,

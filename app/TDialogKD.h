@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/TDriverBoard.h"
+#include "app/TMainControls.h"
 #include "app/TProgramObjects.h"
 #include "app/TTimingFunctions.h"
 #include "serial/SerialAdapters.h"
@@ -23,27 +24,6 @@ class TEditCombo;
 class TEditNum;
 class TEditTemps;
 class TRemoteControl;
-
-// Control ids of the main dialog template.
-enum TMainControl : int {
-    IdPort = 101,
-    IdCountUp = 103,
-    IdCountDown = 104,
-    IdTest = 105,
-    IdStart = 106,
-    IdStop = 107,
-    IdReset = 108,
-    IdLapCounter = 109,
-    IdInitialNumber = 110,
-    IdStartTime = 111,
-    IdSecondStartTime = 115,
-    IdInLoop = 116,
-    IdDisplayType = 118,
-    IdBoardType = 119,
-    IdSoundFile = 122,
-    IdBrowse = 123,
-    IdDigitalDisplay = 121,
-};
 
 constexpr int TickTimerId = 101;
 constexpr int TickPeriodMs = 100;

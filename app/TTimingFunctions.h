@@ -6,23 +6,11 @@
 #include "app/SettingsRecord.h"
 #include "app/TBoard.h"
 #include "app/TClock.h"
+#include "app/TMainControls.h"
 #include "app/TSoundPlayer.h"
 #include "scoreboard/TTemps.h"
 
 #include <cstdint>
-
-// Control ids of the main dialog that the timing functions handle or move the focus to.
-enum TTimingControl : int {
-    ControlCountUp = 103,
-    ControlCountDown = 104,
-    ControlTest = 105,
-    ControlStart = 106, // the plus sign in Lap counter mode
-    ControlStop = 107,  // the minus sign in Lap counter mode
-    ControlReset = 108,
-    ControlLapCounter = 109,
-    ControlInitialNumber = 110,
-    ControlStartTime = 111,
-};
 
 // What the timing functions need of the main dialog.
 class TTimingHost {

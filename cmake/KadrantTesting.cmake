@@ -1,15 +1,34 @@
-# kadrant_add_gtest(name SOURCES src... LIBS lib... [QT]): one GoogleTest program whose cases are
-# registered with ctest. QT gives it a main that creates a QApplication; widget tests run on Qt's
-# offscreen platform, so no display is needed.
+# kadrant_add_gtest(name SOURCES src... LIBS lib... [QT] [GUI] [MAIN src] [DEPENDS target...]
+#                   [DEFINITIONS def...]): one GoogleTest program whose cases are registered with
+# ctest.
+#   QT           a main that creates a QApplication (tests/support/QtTestMain.cpp, or MAIN);
+#                widget tests run on Qt's offscreen platform, so no display is needed.
+#   GUI          the program needs the Qt parts of the project. QT implies it. Without
+#                KADRANT_BUILD_GUI such a program is not built: this is the one place that decides.
+#   MAIN         with QT: a main of the test's own in place of tests/support/QtTestMain.cpp.
+#   DEPENDS      targets built before the test program (a program that the tests start).
+#   DEFINITIONS  compile definitions of the test program.
 function(kadrant_add_gtest name)
-    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "QT;GUI" "MAIN" "SOURCES;LIBS;DEPENDS;DEFINITIONS" ${ARGN})
+    if((ARG_QT OR ARG_GUI) AND NOT KADRANT_BUILD_GUI)
+        return()
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     if(ARG_QT)
-        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+        if(NOT ARG_MAIN)
+            set(ARG_MAIN ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+        endif()
+        target_sources(${name} PRIVATE ${ARG_MAIN})
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Widgets Qt6::Test GTest::gtest GTest::gmock)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    endif()
+    if(ARG_DEPENDS)
+        add_dependencies(${name} ${ARG_DEPENDS})
+    endif()
+    if(ARG_DEFINITIONS)
+        target_compile_definitions(${name} PRIVATE ${ARG_DEFINITIONS})
     endif()
     # One value per property: gtest_discover_tests splits a value at ';', which silently turned
     # the second variable and the time-out into property names of their own.

@@ -114,7 +114,10 @@ public:
     }
     void AppendNumber(int64_t number, int minDigits) {
         char digits[24];
-        std::snprintf(digits, sizeof digits, "%0*lld", minDigits, static_cast<long long>(number));
+        // A width beyond the buffer cuts the digits there; only a failed call leaves nothing.
+        if (std::snprintf(digits, sizeof digits, "%0*lld", minDigits,
+                          static_cast<long long>(number)) < 0)
+            return;
         AppendText(digits);
     }
 

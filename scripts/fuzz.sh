@@ -13,7 +13,8 @@ runs="${FUZZ_RUNS:-200000}"
 cmake -S . -B "$build_dir" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DKADRANT_FUZZ=ON -DKADRANT_SANITIZE='address;undefined' -DKADRANT_BUILD_GUI=ON >/dev/null
+  -DKADRANT_FUZZ=ON -DKADRANT_SANITIZE='address;undefined' -DKADRANT_BUILD_GUI=ON \
+  -DKADRANT_WERROR=ON >/dev/null
 
 # Every target named fuzz_*, whoever declared it (not the code generators Qt adds to them).
 mapfile -t targets < <(cmake --build "$build_dir" --target help \

@@ -1,7 +1,7 @@
 // The control socket of the real main window, spoken to over the real socket: commands and their
 // answers, refusals that change nothing, watch, a client that never reads, and what the socket
 // file may be found as.
-#include "MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/TControlSocket.h"
 #include "app/TRemoteControl.h"

@@ -1,6 +1,6 @@
 // The main window closing with an out-of-range number in a field: no range message, nothing
 // blocked, the record saved as the field left it; and a sound file whose path has accents.
-#include "MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "toolkit/TAlert.h"
 

@@ -1,7 +1,7 @@
 // The main window at work: board and port choices re-opening the board, the function pictures,
 // the key Enter, the push buttons on the line, the sound-file browse, and the
 // settings written at close.
-#include "MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "scoreboard/TScbDriver.h"
 #include "toolkit/TAffDigital.h"

@@ -1,6 +1,6 @@
 // The push buttons' keys on the real main window: each key sends what the click sends, a number
 // field out of range stops it with its message, a held key presses once, and Escape does nothing.
-#include "MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/TDecButton.h"

@@ -4,26 +4,15 @@
 // moves one second at a time, and a sound player that only records.
 #pragma once
 
-#include "app/SettingsStore.h"
-#include "app/TDialogKD.h"
-#include "tests/serial/PtyLine.h"
-#include "tests/support/TestBytes.h"
-#include "tests/timing/TimingFakes.h"
+#include "tests/support/MainWindowFixture.h"
 #include "toolkit/TAffDigital.h"
-#include "toolkit/TFrameWindow.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <iterator>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -87,29 +76,14 @@ private:
     qint64 Longest = 0;
 };
 
-class ProgramUnderFaults : public testing::Test {
+class ProgramUnderFaults : public mainwindow::TProgramFixture {
 protected:
     ProgramUnderFaults() {
+        SplashMs = 0;
         // Every port the list offers resolves inside this directory.
         for (int com = 2; com <= 26; ++com)
             std::filesystem::create_symlink("/nonexistent/kadrant-port",
                                             "ports/Com" + std::to_string(com));
-    }
-    ~ProgramUnderFaults() override {
-        if (!Frame)
-            delete Dialog;
-    }
-
-    // Builds the dialog, which loads config.dat.
-    void Build() { Dialog = new TDialogKD(Program, Clock, Sound, 0); }
-
-    // Shows the dialog in its frame, which runs the set-up (and opens the board).
-    void Start() {
-        if (Dialog == nullptr)
-            Build();
-        Frame = std::make_unique<TFrameWindow>(Dialog, "Kadrant");
-        Frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
     }
 
     void Click(int id) { Dialog->Command(TNotify::Clicked, id); }
@@ -137,13 +111,7 @@ protected:
         Com1.emplace(1);
     }
 
-    testline::TTempWorkDir Dir;
-    std::optional<testline::TPtyLine> Com1{std::in_place, 1};
-    TProgramObjects Program;
-    TFakeClock Clock;
-    TRecordingSound Sound;
-    std::unique_ptr<TFrameWindow> Frame;
-    TDialogKD* Dialog = nullptr; // owned by Frame once started
+    std::optional<testline::TPtyLine>& Com1 = Com1Line;
 };
 
 } // namespace faults

@@ -129,8 +129,8 @@ TEST_P(DamagedSettingsFile, LoadsIntoTheRunningProgramAndIsSavedBackAsAFullRecor
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedSettingsFile, testing::ValuesIn(FileCases()),
-                         [](const testing::TestParamInfo<TFileCase>& info) {
-                             return info.param.Name;
+                         [](const testing::TestParamInfo<TFileCase>& fileCase) {
+                             return fileCase.param.Name;
                          });
 
 TEST_F(SettingsFileFaults, DirectoryInPlaceOfTheFileRunsOnFirstRunValuesAndStaysADirectory) {

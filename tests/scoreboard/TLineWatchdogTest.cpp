@@ -2,7 +2,7 @@
 // again from the sending thread, the board is put right when the port works again, and a close
 // in the middle of an outage stops the tries at once.
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 
 #include <chrono>

@@ -1,7 +1,7 @@
 // The exact bytes that reach the board, through the driver, its queue and its thread, on a real
 // pseudo-terminal.
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 
 #include <chrono>

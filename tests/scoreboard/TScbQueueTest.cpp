@@ -1,6 +1,6 @@
 // The transmission queue's positions, driven step by step without the thread running.
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 // One producer and the sending thread at full speed on a real line: run under ThreadSanitizer
 // (scripts/tsan-stress.sh) this shows the queue's position steps and byte hand-over are race-free.
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // What the line makes of received noise, why an open fails, and what a look at an open port sees
 // when its device hangs up or its name is re-pointed.
 #include "serial/TSerial.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Writes that never wait and never tear a message: scripted EAGAIN, short writes and a vanished
 // device under the seam, then a real stalled line and a pulled cable on a pseudo-terminal.
 #include "serial/TSerial.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <cerrno>
 #include <chrono>

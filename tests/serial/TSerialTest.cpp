@@ -1,7 +1,7 @@
 // The serial line on real pseudo-terminals: names, exclusive open, settings, exact bytes.
 #include "serial/TSerial.h"
 #include "serial/PortPath.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <csignal>
 #include <fstream>

@@ -2,7 +2,7 @@
 #include "TimingFakes.h"
 #include "app/TDriverBoard.h"
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <gtest/gtest.h>
 

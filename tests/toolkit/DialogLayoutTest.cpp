@@ -1,5 +1,6 @@
 // Dialog units, the template registry and the main dialog built from template 1.
-#include "resources/MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
+#include "app/TMainControls.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDialogUnits.h"
 #include "toolkit/TWinDialog.h"
@@ -56,21 +57,24 @@ protected:
 
 TEST_F(MainLayout, PlainControlsComeFromTheTemplate) {
     EXPECT_EQ(Dialog.size(), QSize(330, 375));
-    EXPECT_TRUE(qobject_cast<QComboBox*>(Dialog.Control(101)));
-    EXPECT_TRUE(qobject_cast<QRadioButton*>(Dialog.Control(109)));
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(Dialog.Control(110)));
-    EXPECT_TRUE(qobject_cast<QPushButton*>(Dialog.Control(106)));
-    auto* startLabel = qobject_cast<QLabel*>(Dialog.Control(112));
+    EXPECT_TRUE(qobject_cast<QComboBox*>(Dialog.Control(IdPort)));
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(Dialog.Control(IdLapCounter)));
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(Dialog.Control(IdInitialNumber)));
+    EXPECT_TRUE(qobject_cast<QPushButton*>(Dialog.Control(IdStart)));
+    auto* startLabel = qobject_cast<QLabel*>(Dialog.Control(IdStartTimeLabel));
     ASSERT_TRUE(startLabel);
     EXPECT_EQ(startLabel->text(), "Start at:");
     EXPECT_TRUE(startLabel->alignment() & Qt::AlignRight);
-    EXPECT_EQ(Dialog.Control(110)->geometry(), QRect(210, 166, 96, 21));
-    EXPECT_EQ(Dialog.ControlId(Dialog.Control(123)), 123);
+    EXPECT_EQ(Dialog.Control(IdInitialNumber)->geometry(), QRect(210, 166, 96, 21));
+    EXPECT_EQ(Dialog.ControlId(Dialog.Control(IdBrowse)), IdBrowse);
 }
 
 TEST_F(MainLayout, TabOrderFollowsTheTemplate) {
-    const int expected[] = {119, 101, 103, 104, 105, 109, 118, 111,
-                            115, 110, 116, 122, 123, 106, 107, 108};
+    const int expected[] = {
+        IdBoardType,  IdPort,        IdCountUp,   IdCountDown,       IdTest,
+        IdLapCounter, IdDisplayType, IdStartTime, IdSecondStartTime, IdInitialNumber,
+        IdInLoop,     IdSoundFile,   IdBrowse,    IdStart,           IdStop,
+        IdReset};
     QWidget* widget = Dialog.Control(expected[0]);
     for (std::size_t i = 1; i < std::size(expected); ++i) {
         widget = widget->nextInFocusChain();
@@ -87,9 +91,14 @@ TEST_F(MainLayout, DigitalDisplayLiesInsideItsPanel) {
             panel = label;
     }
     ASSERT_TRUE(panel);
+    // The panel is placed in dialog units, the display in pixels.
     EXPECT_EQ(panel->geometry(), QRect(8, 275, 312, 61));
-    TAffDigital display(&Dialog, 121, 19, 287, 9, 0);
-    const QRect drawn(display.pos(), QSize(292, display.height()));
+    EXPECT_EQ(panel->pos(), Dialog.Units().Rect(5, 157, 0, 0).topLeft());
+    TAffDigital display(&Dialog, IdDigitalDisplay, 19, 287, 9, 0);
+    // The last two gaps draw the digits after them 10 pixels further left each, so the display
+    // never draws its right-hand 20 pixels: the digits it draws lie on the panel.
+    const QRect drawn(display.pos(), QSize(display.width() - 20, display.height()));
+    EXPECT_EQ(drawn.width(), 292);
     EXPECT_TRUE(panel->geometry().contains(drawn));
     EXPECT_TRUE(Dialog.rect().contains(panel->geometry()));
 }

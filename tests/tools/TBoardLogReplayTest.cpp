@@ -1,6 +1,6 @@
 // Reading a simulator log back: the round trip through TBoardLog, damaged lines, the summary an
 // operator reads, the board a replay ends on, and the program's --print and --replay.
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tools/boardsim/TBoardLog.h"
 #include "tools/boardsim/TBoardLogPrinter.h"
 #include "tools/boardsim/TBoardLogReader.h"

@@ -1,7 +1,7 @@
 // The simulator as a program: the driver talks to it over its pseudo-terminal exactly as to a
 // board, and its log shows what arrived; it removes its link when told to stop.
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <chrono>
 #include <csignal>

@@ -2,7 +2,7 @@
 // driver sees the cable go, finds the new pseudo-terminal behind the same link, and the board is
 // blanked and shown the last value.
 #include "scoreboard/TScbDriver.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,6 +1,6 @@
 // The board on a TV: how large the characters come out on a given screen, which screen it goes
 // on when screens come and go, and that the window repaints only when what it shows changes.
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tools/boardsim/TBoardSession.h"
 #include "tools/boardsim/TPtyPort.h"
 #include "tools/boardsim/TTvBoardFeed.h"

@@ -1,6 +1,7 @@
 // A demo of the toolkit: the main dialog's template with its bound controls, in a frame window,
 // the digital display showing a time. Used for the toolkit's screenshot.
-#include "resources/MainDialogTemplate.h"
+#include "app/MainDialogTemplate.h"
+#include "app/TMainControls.h"
 #include "resources/Pictures.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"
@@ -36,33 +37,34 @@ public:
         for (int code = 1; code <= 26; ++code)
             Ports.AddString(("Com" + std::to_string(code)).c_str());
 
-        new TDecButton(this, 106, 119);
-        new TDecButton(this, 107, 120);
-        new TDecButton(this, 108, 121);
-        new TDecButton(this, 123, 123);
-        for (int id : {120, 102, 117, 121})
+        new TDecButton(this, IdStart, 119);
+        new TDecButton(this, IdStop, 120);
+        new TDecButton(this, IdReset, 121);
+        new TDecButton(this, IdBrowse, 123);
+        for (int id : {IdScoreboardBox, IdFunctionsBox, IdDisplayBox, IdSoundBox})
             GroupBoxList.Add(new TDecGroupBox(this, id));
-        ComboList.Add(new TEditCombo(this, 119, &Values.Board, &Boards, TEditCombo::ModeCompact));
-        ComboList.Add(new TEditCombo(this, 101, &Values.Port, &Ports, TEditCombo::ModeCompact));
-        RadioList.Add(new TEditRadio(this, 103, &Values.Function, 1));
-        RadioList.Add(new TEditRadio(this, 104, &Values.Function, 2));
-        RadioList.Add(new TEditRadio(this, 105, &Values.Function, 3));
-        RadioList.Add(new TEditRadio(this, 109, &Values.Function, 4));
         ComboList.Add(
-            new TEditCombo(this, 118, &Values.Display, &Displays, TEditCombo::ModeCompact));
-        TempsList.Add(new TEditTemps(this, 111, &Values.Start, "hhmmss"));
-        TempsList.Add(new TEditTemps(this, 115, &Values.SecondStart, "hhmmss"));
-        NumList.Add(new TEditNum(this, 110, &Values.Initial, 9, 0, 0, 999999999));
-        CheckList.Add(new TEditCheck(this, 116, &Values.InLoop));
-        AlphaList.Add(new TEditAlpha(this, 122, Values.Sound, 256, 1));
-        Display = new TAffDigital(this, 121, 19, 287, 9, 0);
+            new TEditCombo(this, IdBoardType, &Values.Board, &Boards, TEditCombo::ModeCompact));
+        ComboList.Add(new TEditCombo(this, IdPort, &Values.Port, &Ports, TEditCombo::ModeCompact));
+        RadioList.Add(new TEditRadio(this, IdCountUp, &Values.Function, 1));
+        RadioList.Add(new TEditRadio(this, IdCountDown, &Values.Function, 2));
+        RadioList.Add(new TEditRadio(this, IdTest, &Values.Function, 3));
+        RadioList.Add(new TEditRadio(this, IdLapCounter, &Values.Function, 4));
+        ComboList.Add(new TEditCombo(this, IdDisplayType, &Values.Display, &Displays,
+                                     TEditCombo::ModeCompact));
+        TempsList.Add(new TEditTemps(this, IdStartTime, &Values.Start, "hhmmss"));
+        TempsList.Add(new TEditTemps(this, IdSecondStartTime, &Values.SecondStart, "hhmmss"));
+        NumList.Add(new TEditNum(this, IdInitialNumber, &Values.Initial, 9, 0, 0, 999999999));
+        CheckList.Add(new TEditCheck(this, IdInLoop, &Values.InLoop));
+        AlphaList.Add(new TEditAlpha(this, IdSoundFile, Values.Sound, 256, 1));
+        Display = new TAffDigital(this, IdDigitalDisplay, 19, 287, 9, 0);
     }
 
 protected:
     void StartUp() override {
         TWinDialog::StartUp();
         TransferToControls();
-        Control(110)->setEnabled(false);
+        Control(IdInitialNumber)->setEnabled(false);
         Display->SetValue(13000, true, false); // 1:30:00 as hhmmss
     }
 

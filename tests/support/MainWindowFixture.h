@@ -1,11 +1,12 @@
 // The main window as the program builds it, on the offscreen platform: a temporary current
 // directory with a real pseudo-terminal behind ports/Com1, the dialog inside its frame, a clock
-// that never moves on its own and a sound player that only records.
+// that never moves on its own and a sound player that only records. MainWindow drives it as the
+// user does; faults::ProgramUnderFaults (tests/faults/FaultsFixture.h) builds on the same set-up.
 #pragma once
 
 #include "app/SettingsStore.h"
 #include "app/TDialogKD.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 #include "tests/timing/TimingFakes.h"
 #include "toolkit/TFrameWindow.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace mainwindow {
@@ -41,15 +43,16 @@ inline TSettingsRecord FirstRunRecord() {
     return record;
 }
 
-class MainWindow : public testing::Test {
+// The program's objects around the main dialog, torn down in the order the program needs.
+class TProgramFixture : public testing::Test {
 protected:
-    ~MainWindow() override {
+    ~TProgramFixture() override {
         if (!Frame)
             delete Dialog;
     }
 
     // Builds the dialog: this already loads (or creates) config.dat.
-    void Build() { Dialog = new TDialogKD(Program, Clock, Sound, ShortSplashMs); }
+    void Build() { Dialog = new TDialogKD(Program, Clock, Sound, SplashMs); }
 
     // Frames the dialog where the settings say and shows it, which runs the splash and the
     // set-up; returns once the window is active so that focus and keys behave.
@@ -70,6 +73,28 @@ protected:
 
     bool Enabled(int id) const { return Ctl(id) != nullptr && Ctl(id)->isEnabled(); }
 
+    // Types into a field as the user does: focus first, then the keys.
+    void Type(int id, const char* keys) {
+        QWidget* field = Ctl(id);
+        field->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(field, keys);
+    }
+
+    int SplashMs = ShortSplashMs;
+    // Declared in the order the program needs them torn down in reverse: the frame (and the
+    // dialog it owns) first, then the driver and the settings file, the ports and the directory
+    // last.
+    testline::TTempWorkDir Dir;
+    std::optional<testline::TPtyLine> Com1Line{std::in_place, 1};
+    TProgramObjects Program;
+    TFakeClock Clock;
+    TRecordingSound Sound;
+    std::unique_ptr<TFrameWindow> Frame;
+    TDialogKD* Dialog = nullptr; // owned by Frame once started
+};
+
+class MainWindow : public TProgramFixture {
+protected:
     // On a radio button or check box the click goes to the box, which a short caption leaves
     // far from the middle of the control.
     void Click(int id) {
@@ -80,28 +105,12 @@ protected:
             QTest::mouseClick(control, Qt::LeftButton);
     }
 
-    // Types into a field as the user does: focus first, then the keys.
-    void Type(int id, const char* keys) {
-        QWidget* field = Ctl(id);
-        field->setFocus(Qt::MouseFocusReason);
-        QTest::keyClicks(field, keys);
-    }
-
     // The line after start-up, with the blanking of the opening already read off.
     void DrainOpening(testline::TPtyLine& line) {
         ASSERT_EQ(line.ReadBytes(BlankLinesSize), BlankLines());
     }
 
-    // Declared in the order the program needs them torn down in reverse: the frame (and the
-    // dialog it owns) first, then the driver and the settings file, the ports and the directory
-    // last.
-    testline::TTempWorkDir Dir;
-    testline::TPtyLine Com1{1};
-    TProgramObjects Program;
-    TFakeClock Clock;
-    TRecordingSound Sound;
-    std::unique_ptr<TFrameWindow> Frame;
-    TDialogKD* Dialog = nullptr; // owned by Frame once started
+    testline::TPtyLine& Com1 = *Com1Line;
 };
 
 } // namespace mainwindow
