@@ -163,7 +163,8 @@ void TDialogKD::RefreshPorts() {
         ports->SetItemDecoration(QString::fromLatin1(TSerial::PortName(port.Number, false)),
                                  plug ? KadrantPlugIcon(port.Present) : QIcon(),
                                  QString::fromStdString(port.Description));
-    }    // An adapter plugged in or out changes the title's hint, not the line's status.
+    }
+    // An adapter plugged in or out changes the title's hint, not the line's status.
     ShowLineStatus(true);
 }
 

@@ -3,8 +3,8 @@
 // and the board runs on the adapter chosen by that number (a pseudo-terminal stands in for it).
 #include "resources/Pictures.h"
 #include "serial/PortAssign.h"
-#include "tests/support/MainWindowFixture.h"
 #include "tests/support/FakeSerialTree.h"
+#include "tests/support/MainWindowFixture.h"
 #include "toolkit/TEditCombo.h"
 
 #include <QAbstractItemView>
