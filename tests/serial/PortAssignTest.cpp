@@ -108,57 +108,59 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, OddByIdEntries,
     testing::Values(
         TOddCase{"NoByIdDirectory",
-                 [](TFakeSerialTree& t) {
-                     t.Plug(A, "ttyUSB0");
-                     t.Roots.ById += "-gone";
+                 [](TFakeSerialTree& fake) {
+                     fake.Plug(A, "ttyUSB0");
+                     fake.Roots.ById += "-gone";
                  },
                  0},
         TOddCase{"AdapterAHandMadeLinkReaches",
-                 [](TFakeSerialTree& t) {
-                     t.Plug(A, "ttyUSB0");
-                     std::filesystem::create_symlink(t.Node("ttyUSB0"), t.Port(1));
+                 [](TFakeSerialTree& fake) {
+                     fake.Plug(A, "ttyUSB0");
+                     std::filesystem::create_symlink(fake.Node("ttyUSB0"), fake.Port(1));
                  },
                  0},
-        TOddCase{
-            "Dangling",
-            [](TFakeSerialTree& t) { std::filesystem::create_symlink("../../ttyUSB9", t.ById(A)); },
-            0},
+        TOddCase{"Dangling",
+                 [](TFakeSerialTree& fake) {
+                     std::filesystem::create_symlink("../../ttyUSB9", fake.ById(A));
+                 },
+                 0},
         TOddCase{"RegularFileNamedLikeANode",
-                 [](TFakeSerialTree& t) {
-                     TFakeSerialTree::Write(t.Root / "dev/ttyUSB0", "x");
-                     std::filesystem::create_symlink("../../ttyUSB0", t.ById(A));
+                 [](TFakeSerialTree& fake) {
+                     TFakeSerialTree::Write(fake.Root / "dev/ttyUSB0", "x");
+                     std::filesystem::create_symlink("../../ttyUSB0", fake.ById(A));
                  },
                  0},
         TOddCase{"CharacterDeviceThatIsNoAdapter",
-                 [](TFakeSerialTree& t) {
-                     std::filesystem::create_symlink("/dev/null", t.Root / "dev/null");
-                     std::filesystem::create_symlink("../../null", t.ById(A));
+                 [](TFakeSerialTree& fake) {
+                     std::filesystem::create_symlink("/dev/null", fake.Root / "dev/null");
+                     std::filesystem::create_symlink("../../null", fake.ById(A));
                  },
                  0},
         TOddCase{"NotAUsbName",
-                 [](TFakeSerialTree& t) {
-                     t.Plug(A, "ttyUSB0");
-                     std::filesystem::rename(t.ById(A), t.ById("pci-0000:00:14.0-port0"));
+                 [](TFakeSerialTree& fake) {
+                     fake.Plug(A, "ttyUSB0");
+                     std::filesystem::rename(fake.ById(A), fake.ById("pci-0000:00:14.0-port0"));
                  },
                  0},
         TOddCase{"InterfaceVariantsOfOneDevice",
-                 [](TFakeSerialTree& t) {
-                     t.Plug("usb-Arduino_Uno_7593-if00", "ttyACM0", "Arduino Uno");
+                 [](TFakeSerialTree& fake) {
+                     fake.Plug("usb-Arduino_Uno_7593-if00", "ttyACM0", "Arduino Uno");
                      std::filesystem::create_symlink("../../ttyACM0",
-                                                     t.ById("usb-Arduino_Uno_7593"));
+                                                     fake.ById("usb-Arduino_Uno_7593"));
                  },
                  1},
-        TOddCase{"SpacesAndOddCharacters",
-                 [](TFakeSerialTree& t) { t.Plug("usb-Ödd näme (1) 'x'$-if00-port0", "ttyUSB0"); },
-                 1},
+        TOddCase{
+            "SpacesAndOddCharacters",
+            [](TFakeSerialTree& fake) { fake.Plug("usb-Ödd näme (1) 'x'$-if00-port0", "ttyUSB0"); },
+            1},
         TOddCase{"ThirtyAdaptersForTwentyFourNumbers",
-                 [](TFakeSerialTree& t) {
+                 [](TFakeSerialTree& fake) {
                      for (int i = 0; i < 30; ++i)
-                         t.Plug("usb-Adapter_" + std::to_string(100 + i) + "-if00-port0",
-                                "ttyUSB" + std::to_string(i));
+                         fake.Plug("usb-Adapter_" + std::to_string(100 + i) + "-if00-port0",
+                                   "ttyUSB" + std::to_string(i));
                  },
                  24, 6}),
-    [](const testing::TestParamInfo<TOddCase>& info) { return std::string(info.param.Name); });
+    [](const testing::TestParamInfo<TOddCase>& c) { return std::string(c.param.Name); });
 
 // Several programs assigning at the same moment: one number per adapter, no number twice.
 TEST(Assignment, ProgramsAssigningAtOnceGiveEachAdapterOneNumber) {
@@ -257,21 +259,22 @@ TEST_P(AdapterHints, NamesTheAdaptersOnlyWhenTheChosenPortHasNoDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AdapterHints,
-    testing::Values(THintCase{"OneAdapter", 1, [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); },
+    testing::Values(THintCase{"OneAdapter", 1,
+                              [](TFakeSerialTree& fake) { fake.Plug(A, "ttyUSB0"); },
                               "the USB adapter is Com3"},
                     THintCase{"TwoAdapters", 2,
-                              [](TFakeSerialTree& t) {
-                                  t.Plug(A, "ttyUSB0");
-                                  t.Plug(B, "ttyUSB1");
+                              [](TFakeSerialTree& fake) {
+                                  fake.Plug(A, "ttyUSB0");
+                                  fake.Plug(B, "ttyUSB1");
                               },
                               "the USB adapters are Com3 and Com4"},
                     THintCase{"ChosenIsTheAdapter", 3,
-                              [](TFakeSerialTree& t) { t.Plug(A, "ttyUSB0"); }, ""},
+                              [](TFakeSerialTree& fake) { fake.Plug(A, "ttyUSB0"); }, ""},
                     THintCase{"AdapterUnplugged", 1,
-                              [](TFakeSerialTree& t) {
-                                  t.Plug(A, "ttyUSB0");
-                                  AssignAdapters(t.Roots);
-                                  t.Unplug(A, "ttyUSB0");
+                              [](TFakeSerialTree& fake) {
+                                  fake.Plug(A, "ttyUSB0");
+                                  AssignAdapters(fake.Roots);
+                                  fake.Unplug(A, "ttyUSB0");
                               },
                               ""}),
-    [](const testing::TestParamInfo<THintCase>& info) { return std::string(info.param.Name); });
+    [](const testing::TestParamInfo<THintCase>& c) { return std::string(c.param.Name); });

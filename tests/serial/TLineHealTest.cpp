@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Bytes, ReceivedNoise,
                          testing::Values(TNoise{"Xoff", "\x13"},
                                          TNoise{"XoffAndXon", "\x13\x11\x13"},
                                          TNoise{"EveryValue", AllByteValues()}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& c) { return std::string(c.param.name); });
 
 struct TFailingPort {
     const char* name;
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
             "CharacterDeviceThatIsNoTty",
             [](const std::string& link) { std::filesystem::create_symlink("/dev/null", link); },
             TLineStatus::NotSerial}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 TEST(FailingOpen, NoNameAtAllIsNoSuchPortAndNoPortIsOff) {
     TTempWorkDir dir;

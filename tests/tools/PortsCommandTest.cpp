@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusal{"ForgetNothing", {"forget", "Com9"}, "Com9 has no link"},
         TRefusal{"ForgetAFile", {"forget", "Com4"}, "is not a link; left alone"},
         TRefusal{"ForgetAHandMadeLink", {"forget", "Com1"}, "not to a serial device"}),
-    [](const testing::TestParamInfo<TRefusal>& info) { return std::string(info.param.Name); });
+    [](const testing::TestParamInfo<TRefusal>& c) { return std::string(c.param.Name); });
 
 TEST_F(PortsCommand, AssignsByTheStableNameListsAndForgets) {
     // Given by its node, linked by its by-id name.
