@@ -53,10 +53,10 @@ void TTimingFunctions::DoCommand(int controlId) {
     Host.TransferFromControls();
     switch (controlId) {
     case ControlCountUp:
-        ChooseCountUp();
+        ChooseCount(false);
         break;
     case ControlCountDown:
-        ChooseCountDown();
+        ChooseCount(true);
         break;
     case ControlTest:
         ChooseTest();
@@ -76,19 +76,15 @@ void TTimingFunctions::DoCommand(int controlId) {
     }
 }
 
-void TTimingFunctions::ChooseCountUp() {
+// Count-up and Count-down chosen: the same steps, except that Count-down stops the function
+// before the controls are enabled for it and Count-up after.
+void TTimingFunctions::ChooseCount(bool stopFirst) {
     Host.TransferFromControls();
+    if (stopFirst)
+        State.running = false;
     Host.UpdateControlStates();
-    State.running = false;
-    Host.SetDisplayValue(ComputeDisplayValue(), true, true);
-    Board.Clear();
-    Host.FocusControl(ControlStartTime);
-}
-
-void TTimingFunctions::ChooseCountDown() {
-    Host.TransferFromControls();
-    State.running = false;
-    Host.UpdateControlStates();
+    if (!stopFirst)
+        State.running = false;
     Host.SetDisplayValue(ComputeDisplayValue(), true, true);
     Board.Clear();
     Host.FocusControl(ControlStartTime);

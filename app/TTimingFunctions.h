@@ -83,8 +83,7 @@ public:
     TTimingState State;
 
 private:
-    void ChooseCountUp();
-    void ChooseCountDown();
+    void ChooseCount(bool stopFirst);
     void ChooseTest();
     void ChooseLapCounter();
     void Start();
