@@ -35,6 +35,8 @@ int TScbDriver::Open() {
     int opened = TSerial::Open();
     // The thread runs even on a port that failed: its messages are dropped at the closed port.
     Thread = std::make_unique<TScbThread>(*this);
+    if (TickPlace)
+        Thread->AlignLooks(*TickPlace);
     Thread->Start();
     return opened;
 }
@@ -64,6 +66,12 @@ void TScbDriver::SetLineText(int line, const char* text) {
     char message[scbmessage::BufferSize];
     scbmessage::BuildLine(message, line, text);
     QueueText(message);
+}
+
+void TScbDriver::AlignLooks(std::chrono::steady_clock::time_point tick) {
+    TickPlace = tick;
+    if (Thread)
+        Thread->AlignLooks(tick);
 }
 
 void TScbDriver::QueueText(char* text) {

@@ -5,7 +5,9 @@
 #include "scoreboard/TScbThread.h"
 #include "serial/TSerial.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 
 class TScbDriver : public TSerial {
 public:
@@ -28,6 +30,9 @@ public:
     // Hands one message to the sending thread and returns at once. Board 11 turns every '-' of
     // the caller's text into 'A' (the board has no minus sign).
     void QueueText(char* text);
+    // The window's ticks fall at tick + k x 100 ms: the sending thread's looks follow them, now
+    // and in a thread started later by Open.
+    void AlignLooks(std::chrono::steady_clock::time_point tick);
 
     int GetBoardCode() const { return BoardCode; }
     int GetLineCount() const { return LineCount; }
@@ -40,4 +45,5 @@ protected:
     int PacingPeriod = 100; // ms between two looks at the queue
     int BoardCode = BoardNone;
     std::unique_ptr<TScbThread> Thread;
+    std::optional<std::chrono::steady_clock::time_point> TickPlace;
 };
