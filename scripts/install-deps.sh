@@ -14,6 +14,7 @@ packages=(
   python3 python3-pil
   dpkg-dev fakeroot file
   procps time xdotool desktop-file-utils
+  strace
 )
 
 missing=()
