@@ -91,6 +91,8 @@ void TScbThread::AlignLooks(Clock::time_point tick) {
 TScbThread::Clock::time_point TScbThread::NextLook(Clock::time_point last, Clock::time_point now,
                                                    Clock::duration period,
                                                    std::optional<Clock::time_point> tick) {
+    if (period <= Clock::duration::zero())
+        return now; // no pacing: look again at once
     Clock::time_point next = last + period;
     if (tick) {
         // How far the planned look lies after the last place on the tick's grid.

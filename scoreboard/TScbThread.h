@@ -24,7 +24,7 @@ public:
     static constexpr int LineLockWaitMs = 10000;
     // Looks fall this long after the window's ticks, once their place is known: time enough for
     // a tick to queue its text. A look up to LookSlack later than that is left where it is.
-    static constexpr std::chrono::milliseconds LookLag{10};
+    static constexpr std::chrono::milliseconds LookLag{15};
     static constexpr std::chrono::milliseconds LookSlack{5};
 
     explicit TScbThread(TScbDriver& owner);

@@ -74,6 +74,9 @@ TEST(LookPhase, AThreadThatFellBehindTakesOneLookOnItsGridAndNoBurst) {
         else
             EXPECT_EQ((next - Start) % Period, Clock::duration::zero());
     }
+    // A driver without pacing looks again at once, with or without a tick to follow.
+    EXPECT_EQ(TScbThread::NextLook(Start, Start + Period, Clock::duration::zero(), tick),
+              Start + Period);
 }
 
 } // namespace
