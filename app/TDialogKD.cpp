@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -351,6 +352,15 @@ void TDialogKD::THost::FocusControl(int controlId) {
         control->setFocus();
 }
 
+// The display shows the board's own text for the value, so the two never disagree.
 void TDialogKD::THost::SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) {
-    Dialog.Display->SetValue(value, blankLeading, blankZero);
+    Dialog.Display->SetText(value, DisplayText(value, blankLeading, blankZero).data());
+}
+
+void TDialogKD::THost::RestartTick(int firstDelayMs) {
+    Dialog.SetTimer(TickTimerId, TickPeriodMs, firstDelayMs);
+    // The sending thread looks at its queue just after the ticks: a text queued by a tick then
+    // goes out a few milliseconds later rather than up to a pacing period later.
+    Dialog.Program.Driver.AlignLooks(std::chrono::steady_clock::now() +
+                                     std::chrono::milliseconds(firstDelayMs));
 }

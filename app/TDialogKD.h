@@ -81,6 +81,7 @@ private:
         void UpdateControlStates() override { Dialog.UpdateControlStates(); }
         void FocusControl(int controlId) override;
         void SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) override;
+        void RestartTick(int firstDelayMs) override;
 
     private:
         TDialogKD& Dialog;

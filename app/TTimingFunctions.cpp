@@ -19,6 +19,26 @@ int32_t NextOnOdometer(int32_t value, int32_t limit) {
     return static_cast<int32_t>(next >= limit ? next % limit : next);
 }
 
+// How long after its place a tick falls, given the time since the last step: 0 to 99 ms.
+uint32_t PastTickPlace(uint32_t sinceStep) {
+    constexpr uint32_t step = TTimingFunctions::TickStepMs;
+    return (sinceStep % step + step - TTimingFunctions::TickLagMs) % step;
+}
+
+// Milliseconds from now to the next place of a tick: 1 to 100.
+uint32_t DelayToTickPlace(uint32_t sinceStep) {
+    return TTimingFunctions::TickStepMs - PastTickPlace(sinceStep);
+}
+
+TClockTime ClockTimeOf(const TLocalTime& local) {
+    TClockTime time;
+    time.hour = static_cast<uint8_t>(local.hour);
+    time.minute = static_cast<uint8_t>(local.minute);
+    time.hundredths = static_cast<uint8_t>(local.milliseconds / 10);
+    time.second = static_cast<uint8_t>(local.second);
+    return time;
+}
+
 int32_t SecondsPerUnit(int32_t displayType) {
     switch (displayType) {
     case DisplayMinutes:
@@ -41,6 +61,24 @@ int32_t LastNineDigits(int64_t value) {
     return -static_cast<int32_t>(magnitude % (NineDigitLimit / 10));
 }
 
+TNineText LineText(int32_t value, bool blankLeading) {
+    const int32_t digits = LastNineDigits(value);
+    TNineText text{};
+    // A negative value (only from a damaged settings file) keeps eight digits after its sign.
+    std::snprintf(text.data(), text.size(), digits < 0 ? "%9.8d" : "%9.9d", digits);
+    // Leading zeros become blanks; the ninth digit always stays.
+    for (int i = 0; blankLeading && i < 8 && text[i] == '0'; ++i)
+        text[i] = ' ';
+    return text;
+}
+
+TNineText DisplayText(int32_t value, bool blankLeading, bool blankZero) {
+    TNineText text = LineText(value, blankLeading);
+    if (blankLeading && blankZero && value == 0)
+        text[8] = ' ';
+    return text;
+}
+
 TTimingFunctions::TTimingFunctions(TSettingsRecord& settings, TTimingHost& host, TBoard& board,
                                    TClock& clock, TSoundPlayer& sound)
     : Settings(settings), Host(host), Board(board), Clock(clock), Sound(sound) {}
@@ -53,10 +91,10 @@ void TTimingFunctions::DoCommand(int controlId) {
     Host.TransferFromControls();
     switch (controlId) {
     case ControlCountUp:
-        ChooseCountUp();
+        ChooseCount(false);
         break;
     case ControlCountDown:
-        ChooseCountDown();
+        ChooseCount(true);
         break;
     case ControlTest:
         ChooseTest();
@@ -76,19 +114,15 @@ void TTimingFunctions::DoCommand(int controlId) {
     }
 }
 
-void TTimingFunctions::ChooseCountUp() {
+// Count-up and Count-down chosen: the same steps, except that Count-down stops the function
+// before the controls are enabled for it and Count-up after.
+void TTimingFunctions::ChooseCount(bool stopFirst) {
     Host.TransferFromControls();
+    if (stopFirst)
+        State.running = false;
     Host.UpdateControlStates();
-    State.running = false;
-    Host.SetDisplayValue(ComputeDisplayValue(), true, true);
-    Board.Clear();
-    Host.FocusControl(ControlStartTime);
-}
-
-void TTimingFunctions::ChooseCountDown() {
-    Host.TransferFromControls();
-    State.running = false;
-    Host.UpdateControlStates();
+    if (!stopFirst)
+        State.running = false;
     Host.SetDisplayValue(ComputeDisplayValue(), true, true);
     Board.Clear();
     Host.FocusControl(ControlStartTime);
@@ -119,8 +153,10 @@ void TTimingFunctions::Start() {
     case FunctionCountDown: {
         if (Settings.functionCode == FunctionCountUp && Settings.displayType == DisplayPcClock) {
             // Nothing is shown until the local time's second changes.
-            State.lastClock = ReadClock();
+            const TLocalTime local = Clock.LocalTime();
+            State.lastClock = ClockTimeOf(local);
             State.running = true;
+            PutTickInPhase(static_cast<uint32_t>(local.milliseconds));
             break;
         }
         State.tickAnchor = Clock.TickCount();
@@ -132,11 +168,14 @@ void TTimingFunctions::Start() {
         // which would never reach zero.
         if (Settings.functionCode == FunctionCountUp || (value != 0 && State.count > 0))
             State.running = true;
+        if (State.running && !LoopRestarting)
+            PutTickInPhase(0); // the seconds now count from this press
         break;
     }
     case FunctionTest:
         State.tickAnchor = Clock.TickCount();
         State.running = true;
+        PutTickInPhase(0);
         break;
     case FunctionLapCounter:
         Settings.lapNumber = NextOnOdometer(Settings.lapNumber, NineDigitLimit);
@@ -184,7 +223,7 @@ void TTimingFunctions::Reset() {
     }
     case FunctionTest:
         Host.SetDisplayValue(0, false, true);
-        Board.SetLineText(LineOne, "000000000");
+        Board.SetLineText(LineOne, LineText(0, false).data());
         break;
     case FunctionLapCounter:
         Host.SetDisplayValue(Settings.lapNumber, true, false);
@@ -253,14 +292,7 @@ int32_t TTimingFunctions::HhmmssValue(int32_t seconds) {
 }
 
 void TTimingFunctions::SendValue(int32_t value) {
-    const int32_t digits = LastNineDigits(value);
-    char text[16];
-    // A negative value (only from a damaged settings file) keeps eight digits after its sign.
-    std::snprintf(text, sizeof text, digits < 0 ? "%9.8d" : "%9.9d", digits);
-    // Leading zeros become blanks; the ninth digit always stays.
-    for (int i = 0; i < 8 && text[i] == '0'; ++i)
-        text[i] = ' ';
-    Board.SetLineText(LineOne, text);
+    Board.SetLineText(LineOne, LineText(value, true).data());
 }
 
 void TTimingFunctions::OnTimerTick() {
@@ -268,20 +300,37 @@ void TTimingFunctions::OnTimerTick() {
         ShowPcClock();
         return;
     }
-    if (Clock.TickCount() - State.tickAnchor < SecondMs)
-        return;
-    // The anchor moves by exactly one second, not to now: no time is lost to timer lateness,
-    // a stall is caught up one second per tick, and the unsigned difference survives the wrap.
-    State.tickAnchor += SecondMs;
-    if (!State.running)
-        return;
-    CountSecond();
+    const uint32_t now = Clock.TickCount();
+    if (now - State.tickAnchor >= SecondMs) {
+        // The anchor moves by exactly one second, not to now: no time is lost to timer lateness,
+        // a stall is caught up one second per tick, and the unsigned difference survives the
+        // wrap.
+        State.tickAnchor += SecondMs;
+        if (State.running)
+            CountSecond();
+    }
+    // Whole seconds leave the phase as it is: the anchor's steps stay the tick's reference.
+    if (State.running)
+        KeepTickInPhase(now - State.tickAnchor);
+}
+
+// The next tick at its place: TickLagMs after the next 100 ms step.
+void TTimingFunctions::PutTickInPhase(uint32_t sinceStep) {
+    Host.RestartTick(static_cast<int>(DelayToTickPlace(sinceStep)));
+}
+
+// A tick that came late (a busy window thread) has the next one put back at its place.
+void TTimingFunctions::KeepTickInPhase(uint32_t sinceStep) {
+    if (PastTickPlace(sinceStep) > TickSlackMs)
+        PutTickInPhase(sinceStep);
 }
 
 void TTimingFunctions::ShowPcClock() {
     if (!State.running)
         return;
-    const TClockTime now = ReadClock();
+    const TLocalTime local = Clock.LocalTime();
+    KeepTickInPhase(static_cast<uint32_t>(local.milliseconds));
+    const TClockTime now = ClockTimeOf(local);
     if (now.second == State.lastClock.second)
         return;
     State.lastClock = now;
@@ -339,8 +388,10 @@ void TTimingFunctions::CountDownSecond() {
         // The restart belongs to this counted second: keep its anchor rather than START's "now",
         // so a loop does not drift by the timer's lateness at every restart.
         const uint32_t anchor = State.tickAnchor;
+        LoopRestarting = true;
         DoCommand(ControlReset);
         DoCommand(ControlStart);
+        LoopRestarting = false;
         State.tickAnchor = anchor;
         State.skipNextSend = true;
         State.loopPending = false;
@@ -381,9 +432,7 @@ void TTimingFunctions::CountDownSecond() {
 void TTimingFunctions::ShowTestPattern() {
     ++State.testStep;
     const int32_t value = (State.testStep - 1) * 111111111;
-    char text[16];
-    std::snprintf(text, sizeof text, "%9.9d", value);
-    Board.SetLineText(LineOne, text);
+    Board.SetLineText(LineOne, LineText(value, false).data());
     Host.SetDisplayValue(value, false, true);
     if (State.testStep == 10)
         State.testStep = 0;
@@ -399,14 +448,4 @@ void TTimingFunctions::PlaySoundFile() {
 void TTimingFunctions::Show(int32_t value) {
     SendValue(value);
     Host.SetDisplayValue(value, true, false);
-}
-
-TClockTime TTimingFunctions::ReadClock() {
-    const TLocalTime now = Clock.LocalTime();
-    TClockTime time;
-    time.hour = static_cast<uint8_t>(now.hour);
-    time.minute = static_cast<uint8_t>(now.minute);
-    time.hundredths = static_cast<uint8_t>(now.milliseconds / 10);
-    time.second = static_cast<uint8_t>(now.second);
-    return time;
 }

@@ -10,6 +10,7 @@
 #include "app/TSoundPlayer.h"
 #include "scoreboard/TTemps.h"
 
+#include <array>
 #include <cstdint>
 
 // What the timing functions need of the main dialog.
@@ -23,6 +24,9 @@ public:
     virtual void FocusControl(int controlId) = 0;
     // The digital display's SetValue.
     virtual void SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) = 0;
+    // Restarts the window's 100 ms tick so that its next tick comes firstDelayMs from now and
+    // the following ones every 100 ms after it. A host without a timer of its own ignores it.
+    virtual void RestartTick(int firstDelayMs) { (void)firstDelayMs; }
 };
 
 // The local time last shown by "Horloge PC".
@@ -53,6 +57,14 @@ constexpr int32_t HhmmssSecondsLimit = 100000 * 3600;
 
 class TTimingFunctions {
 public:
+    // The window's tick is kept in phase with the seconds being counted: it falls TickLagMs after
+    // each 100 ms step from the count's anchor, or from the local time's second for "Horloge PC",
+    // so that a new second is seen as it begins rather than up to a tick later. A tick that comes
+    // up to TickSlackMs after its place is left alone; a later one puts the next back in place.
+    static constexpr uint32_t TickStepMs = 100;
+    static constexpr uint32_t TickLagMs = 1;
+    static constexpr uint32_t TickSlackMs = 4;
+
     TTimingFunctions(TSettingsRecord& settings, TTimingHost& host, TBoard& board, TClock& clock,
                      TSoundPlayer& sound);
 
@@ -71,8 +83,7 @@ public:
     TTimingState State;
 
 private:
-    void ChooseCountUp();
-    void ChooseCountDown();
+    void ChooseCount(bool stopFirst);
     void ChooseTest();
     void ChooseLapCounter();
     void Start();
@@ -88,7 +99,8 @@ private:
     void PlaySoundFile();
     void Show(int32_t value);
     int32_t HhmmssValue(int32_t seconds);
-    TClockTime ReadClock();
+    void PutTickInPhase(uint32_t sinceStep);
+    void KeepTickInPhase(uint32_t sinceStep);
 
     TSettingsRecord& Settings;
     TTimingHost& Host;
@@ -96,8 +108,22 @@ private:
     TClock& Clock;
     TSoundPlayer& Sound;
     TTemps Temps;
+    bool LoopRestarting = false; // the restart keeps the count's anchor, hence the tick's phase
 };
 
 // The last nine digits of a value, so that its text always fills exactly nine characters
 // (a negative value keeps its sign and eight digits).
 int32_t LastNineDigits(int64_t value);
+
+// Nine characters and their NUL.
+using TNineText = std::array<char, 10>;
+
+// What the board shows for a value: "%9.9d" of its last nine digits (a negative value keeps its
+// sign and eight digits), with up to eight leading zeros turned into blanks when blankLeading is
+// set, so that the ninth digit always stays.
+TNineText LineText(int32_t value, bool blankLeading);
+
+// What the digital display shows for SetValue(value, blankLeading, blankZero): the board's text
+// for the value, position by position, except that a value of 0 shown with both flags set is all
+// blank.
+TNineText DisplayText(int32_t value, bool blankLeading, bool blankZero);

@@ -1,5 +1,6 @@
 // Figures for the scoreboard driver on a real pseudo-terminal: what QueueText costs the window's
-// thread, how long a message takes to reach the board, and QueueText's cost on a stalled line.
+// thread, how long a message takes to reach the board (queued at any moment, and queued by a
+// window tick whose place the sending thread was told), and QueueText's cost on a stalled line.
 #include "bench/BenchLine.h"
 #include "scoreboard/TScbDriver.h"
 
@@ -144,6 +145,33 @@ int main() {
                     "max %.1f ms\n",
                     delays.size(), lost, Percentile(delays, 0.5), Percentile(delays, 0.99),
                     *std::max_element(delays.begin(), delays.end()));
+
+        // As the window's tick queues a counted second: at the tick's places, which the thread
+        // knows, once a second.
+        const auto tick = Clock::now() + std::chrono::milliseconds(23);
+        driver.AlignLooks(tick);
+        std::vector<std::pair<int, Clock::time_point>> ticked;
+        for (int i = 0; i < 60; ++i) {
+            std::this_thread::sleep_until(tick + std::chrono::milliseconds(1000 * (i + 1)));
+            int id = sequence++;
+            Message(text, id);
+            ticked.emplace_back(id, Clock::now());
+            driver.QueueText(text);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::vector<double> tickDelays;
+        for (auto& [id, queued] : ticked) {
+            Clock::time_point arrived = board.ArrivalOf(id);
+            if (arrived != Clock::time_point{})
+                tickDelays.push_back(
+                    std::chrono::duration<double, std::milli>(arrived - queued).count());
+        }
+        if (!tickDelays.empty())
+            std::printf("QueueText at a known tick to arrival (%zu of %zu): median %.1f ms, "
+                        "p99 %.1f ms, max %.1f ms\n",
+                        tickDelays.size(), ticked.size(), Percentile(tickDelays, 0.5),
+                        Percentile(tickDelays, 0.99),
+                        *std::max_element(tickDelays.begin(), tickDelays.end()));
 
         board.Stall(true);
         std::vector<double> stalled = QueueCosts(driver, 1000, sequence);

@@ -1,8 +1,13 @@
 // Wire latency of the timing path: from the moment a timer tick counts a second (the count-down's
-// SetLineText) to the moment the 17th byte of its message is read at the board's end of a real
-// pseudo-terminal. Runs the real timing functions, driver and sending thread, with the window's
-// 100 ms tick reproduced by a fixed-rate loop. A pseudo-terminal has no baud rate, so the time the
-// bytes spend on a real 9600 baud line (17 bytes x 10 bits = 17.7 ms) is added by computation.
+// SetLineText), and from the moment that second began (START plus whole seconds), to the moment
+// the 17th byte of its message is read at the board's end of a real pseudo-terminal; and from the
+// sound's start at zero to the board's 0. Runs the real timing functions, driver and sending
+// thread, with the window's precise 100 ms tick reproduced by a loop that honours the timing
+// functions' restarts of it and hands the tick's place to the driver, as the main window does.
+// With --free the tick keeps its own phase and the sending thread is not told about it (how the
+// program ran before the two were put in phase). A pseudo-terminal has no baud rate, so the time
+// the bytes spend on a real 9600 baud line (17 bytes x 10 bits = 17.7 ms) is added by
+// computation.
 #include "app/TDriverBoard.h"
 #include "app/TTimingFunctions.h"
 #include "bench/BenchLine.h"
@@ -13,8 +18,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <poll.h>
@@ -98,12 +105,23 @@ public:
     void UpdateControlStates() override {}
     void FocusControl(int) override {}
     void SetDisplayValue(int32_t, bool, bool) override {}
+    void RestartTick(int firstDelayMs) override {
+        if (Restart)
+            Restart(firstDelayMs);
+    }
+    std::function<void(int)> Restart;
 };
 
+// Notes when each sound starts.
 class TSilence : public TSoundPlayer {
 public:
-    void Play(const char*) override {}
+    void Play(const char*) override { Started.push_back(Clock::now()); }
+    std::vector<Clock::time_point> Started;
 };
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double Percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
@@ -114,7 +132,8 @@ double Percentile(std::vector<double> values, double p) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 200;
+    const bool free = argc > 1 && std::strcmp(argv[1], "--free") == 0;
+    const int seconds = argc > 1 + free ? std::atoi(argv[1 + free]) : 200;
     char dir[] = "/tmp/kadrant-wire-XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0)
         return 1;
@@ -132,38 +151,70 @@ int main(int argc, char** argv) {
     settings.functionCode = FunctionCountDown;
     settings.displayType = DisplaySeconds;
     settings.startNumber = seconds;
+    std::strcpy(settings.soundFile, "bell.wav");
     TTimingFunctions timing(settings, host, timed, clock, sound);
+
+    // The window's precise timer: a tick late by less than a period leaves the next at its place;
+    // the timing functions may restart it at another phase, which the driver's thread follows.
+    const auto period = std::chrono::milliseconds(100);
+    auto nextTick = Clock::now() + std::chrono::milliseconds(37);
+    if (!free)
+        host.Restart = [&](int delayMs) {
+            nextTick = Clock::now() + std::chrono::milliseconds(delayMs);
+            driver.AlignLooks(nextTick);
+        };
+    // Runs the timer until `until` or until the count stops.
+    auto runTimer = [&](Clock::time_point until) {
+        while (Clock::now() < until &&
+               (timing.State.running || until != Clock::time_point::max())) {
+            std::this_thread::sleep_until(nextTick);
+            const auto now = Clock::now();
+            nextTick += period;
+            if (nextTick <= now)
+                nextTick = now + period;
+            timing.OnTimerTick();
+            if (until == Clock::time_point::max() && !timing.State.running)
+                break;
+        }
+    };
+    runTimer(Clock::now() + std::chrono::milliseconds(1234));
+    // START is pressed at some moment between two ticks.
+    std::this_thread::sleep_for(std::chrono::milliseconds(61));
     timing.DoCommand(ControlReset);
+    const auto started = Clock::now();
     timing.DoCommand(ControlStart);
     timed.Sent.clear(); // from here on, only the counted seconds
-
-    auto tick = Clock::now();
-    while (timing.State.running) {
-        tick += std::chrono::milliseconds(100);
-        std::this_thread::sleep_until(tick);
-        timing.OnTimerTick();
-    }
+    runTimer(Clock::time_point::max());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     driver.Close();
 
-    std::vector<double> latencies;
-    for (const auto& [text, sent] : timed.Sent) {
+    std::vector<double> latencies, lateness;
+    Clock::time_point zeroArrived{};
+    for (std::size_t k = 0; k < timed.Sent.size(); ++k) {
+        const auto& [text, sent] = timed.Sent[k];
         Clock::time_point arrived;
-        if (board.ArrivalOf(text, arrived))
-            latencies.push_back(std::chrono::duration<double, std::milli>(arrived - sent).count());
+        if (!board.ArrivalOf(text, arrived))
+            continue;
+        latencies.push_back(Ms(arrived - sent));
+        lateness.push_back(Ms(arrived - (started + std::chrono::seconds(k + 1))));
+        if (text == "        0")
+            zeroArrived = arrived;
     }
     std::filesystem::remove_all(dir);
     if (latencies.empty())
         return 1;
-    std::printf("counted seconds: %zu, messages arrived: %zu\n", timed.Sent.size(),
+    auto print = [](const char* what, const std::vector<double>& values) {
+        std::printf("%-44s min %.1f, median %.1f, p99 %.1f, max %.1f ms\n", what,
+                    *std::min_element(values.begin(), values.end()), Percentile(values, 0.5),
+                    Percentile(values, 0.99), *std::max_element(values.begin(), values.end()));
+    };
+    std::printf("%s: counted seconds %zu, messages arrived %zu\n",
+                free ? "tick and looks free-running" : "tick and looks in phase", timed.Sent.size(),
                 latencies.size());
-    std::printf(
-        "counted second to last byte on the pty: median %.1f ms, p99 %.1f ms, max %.1f ms\n",
-        Percentile(latencies, 0.5), Percentile(latencies, 0.99),
-        *std::max_element(latencies.begin(), latencies.end()));
-    std::printf(
-        "on a 9600 baud line add %.1f ms (17 bytes x 10 bits): median %.1f ms, max %.1f ms\n",
-        WireFloorMs, Percentile(latencies, 0.5) + WireFloorMs,
-        *std::max_element(latencies.begin(), latencies.end()) + WireFloorMs);
+    print("counted second to last byte on the pty:", latencies);
+    print("START + k s to last byte on the pty:", lateness);
+    std::printf("on a 9600 baud line add %.1f ms (17 bytes x 10 bits)\n", WireFloorMs);
+    if (sound.Started.size() == 1 && zeroArrived != Clock::time_point{})
+        std::printf("sound start to the board's 0: %.1f ms\n", Ms(zeroArrived - sound.Started[0]));
     return latencies.size() == timed.Sent.size() ? 0 : 1;
 }

@@ -52,6 +52,8 @@ int TScbDriver::Open() {
     // The thread runs even on a port that failed: its messages are dropped at the closed port
     // until a retry opens it.
     Thread = std::make_unique<TScbThread>(*this);
+    if (TickPlace)
+        Thread->AlignLooks(*TickPlace);
     Thread->Start();
     return opened;
 }
@@ -93,6 +95,12 @@ void TScbDriver::SetLineText(int line, const char* text) {
     std::lock_guard<std::mutex> lock(LinesMutex);
     QueueText(message);
     std::memcpy(LastLines[line - 1], message, sizeof message);
+}
+
+void TScbDriver::AlignLooks(std::chrono::steady_clock::time_point tick) {
+    TickPlace = tick;
+    if (Thread)
+        Thread->AlignLooks(tick);
 }
 
 void TScbDriver::QueueText(char* text) {

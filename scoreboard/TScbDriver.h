@@ -13,6 +13,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class TScbDriver : public TSerial {
 public:
@@ -37,6 +38,9 @@ public:
     // Hands one message to the sending thread and returns at once. Board 11 turns every '-' of
     // the caller's text into 'A' (the board has no minus sign).
     void QueueText(char* text);
+    // The window's ticks fall at tick + k x 100 ms: the sending thread's looks follow them, now
+    // and in a thread started later by Open.
+    void AlignLooks(std::chrono::steady_clock::time_point tick);
 
     // On the sending thread, once per look at the queue; does something about once a period:
     // notices a device that hung up or a name that now leads elsewhere, and tries a port that is
@@ -59,6 +63,7 @@ protected:
     int PacingPeriod = 100; // ms between two looks at the queue
     int BoardCode = BoardNone;
     std::unique_ptr<TScbThread> Thread;
+    std::optional<std::chrono::steady_clock::time_point> TickPlace;
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -92,13 +92,42 @@ void TScbThread::SendMessage(const char* message) {
         lineLock.unlock();
 }
 
+void TScbThread::AlignLooks(Clock::time_point tick) {
+    AlignedTick.store(tick.time_since_epoch().count(), std::memory_order_relaxed);
+}
+
+TScbThread::Clock::time_point TScbThread::NextLook(Clock::time_point last, Clock::time_point now,
+                                                   Clock::duration period,
+                                                   std::optional<Clock::time_point> tick) {
+    if (period <= Clock::duration::zero())
+        return now; // no pacing: look again at once
+    Clock::time_point next = last + period;
+    if (tick) {
+        // How far the planned look lies after the last place on the tick's grid.
+        Clock::duration after = (next - (*tick + LookLag)) % period;
+        if (after < Clock::duration::zero())
+            after += period;
+        if (after > LookSlack)
+            next += period - after;
+    }
+    if (next <= now)
+        next += ((now - next) / period + 1) * period;
+    return next;
+}
+
 void TScbThread::Run() {
-    using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::milliseconds(Owner.GetPacingPeriod());
+    // The tick place handed over by AlignLooks since the last look, if any.
+    const auto takeTick = [this]() -> std::optional<Clock::time_point> {
+        const Clock::rep tick = AlignedTick.exchange(NoTick, std::memory_order_relaxed);
+        if (tick == NoTick)
+            return std::nullopt;
+        return Clock::time_point(Clock::duration(tick));
+    };
     // Looks at a fixed rate rather than a fixed sleep after each send: the delay from a counted
     // second to its message on the line then stays the same from one second to the next instead
-    // of sliding by the time each send takes.
-    auto wake = Clock::now() + period;
+    // of sliding by the time each send takes. Their phase follows the window's tick.
+    auto wake = NextLook(Clock::now(), Clock::now(), period, takeTick());
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(StopMutex);
@@ -113,10 +142,7 @@ void TScbThread::Run() {
             std::lock_guard<std::timed_mutex> lock(Owner.LineLock());
             Owner.WritePending();
         }
-        wake += period;
-        const auto now = Clock::now();
-        if (wake <= now)
-            wake = now + period; // fell behind (a stalled machine): no burst of looks
+        wake = NextLook(wake, Clock::now(), period, takeTick());
     }
 }
 

@@ -4,20 +4,28 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 class TScbDriver;
 
 class TScbThread {
 public:
+    using Clock = std::chrono::steady_clock;
+
     static constexpr int QueueSize = 20000;
     static constexpr int MessageBufferSize = 512;
     static constexpr int MaxMessageLength = 510;
     static constexpr int LineLockWaitMs = 10000;
+    // Looks fall this long after the window's ticks, once their place is known: time enough for
+    // a tick to queue its text. A look up to LookSlack later than that is left where it is.
+    static constexpr std::chrono::milliseconds LookLag{15};
+    static constexpr std::chrono::milliseconds LookSlack{5};
 
     explicit TScbThread(TScbDriver& owner);
     ~TScbThread(); // stops and joins a thread still running
@@ -41,6 +49,17 @@ public:
     int WritePosition() const;
     int ReadPosition() const;
 
+    // The window's ticks fall at tick + k x 100 ms: the looks follow, LookLag after them, from
+    // the look after next. Any thread may call it.
+    void AlignLooks(Clock::time_point tick);
+
+    // The look after the one planned for `last`: one period later, moved later (never earlier)
+    // onto the grid LookLag after `tick` when there is one, and past `now` on that grid when the
+    // thread fell behind, so that it never makes a burst of looks.
+    static Clock::time_point NextLook(Clock::time_point last, Clock::time_point now,
+                                      Clock::duration period,
+                                      std::optional<Clock::time_point> tick);
+
 private:
     void Run();
     void SendMessage(const char* message);
@@ -54,6 +73,9 @@ private:
     TScbDriver& Owner;
     std::unique_ptr<char[]> Queue;
     std::atomic<uint64_t> Positions{0};
+    // The last tick place handed to AlignLooks and not yet taken by Run, or NoTick.
+    static constexpr Clock::rep NoTick = INT64_MIN;
+    std::atomic<Clock::rep> AlignedTick{NoTick};
     char CurrentMessage[MessageBufferSize] = {};
 
     std::thread Worker;

@@ -15,6 +15,7 @@ packages=(
   dpkg-dev fakeroot file
   procps time xdotool desktop-file-utils
   libcpp-httplib-dev libqrencode-dev chromium
+  strace
 )
 
 missing=()

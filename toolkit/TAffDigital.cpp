@@ -42,6 +42,17 @@ void TAffDigital::SetValue(int value, bool blankLeadingZeros, bool blankZero) {
     update();
 }
 
+void TAffDigital::SetText(int value, const char* text) {
+    CurrentValue = value;
+    bool ended = text == nullptr;
+    for (char& position : Digits_) {
+        ended = ended || *text == '\0';
+        const char c = ended ? ' ' : *text++;
+        position = c >= '0' && c <= '9' ? c : ' ';
+    }
+    update();
+}
+
 void TAffDigital::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int w = Cell.width(), h = Cell.height();

@@ -18,6 +18,9 @@ public:
     // blanks, the last position only if blankZero is set too. A value that does not fit (negative,
     // or more digits than positions) shows every position blank, never part of a number.
     void SetValue(int value, bool blankLeadingZeros, bool blankZero);
+    // Shows text as the image of value, one character a position from the left: a digit shows
+    // its cell, anything else (a blank, a sign, the end of a short text) the blank cell.
+    void SetText(int value, const char* text);
 
     int Id() const { return CtrlId; }
     int Value() const { return CurrentValue; }

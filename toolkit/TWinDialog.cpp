@@ -315,7 +315,15 @@ int TWinDialog::SetTimer(int timerId, int periodMs) {
     return 1;
 }
 
+int TWinDialog::SetTimer(int timerId, int periodMs, int firstDelayMs) {
+    if (firstDelayMs == periodMs || !SetTimer(timerId, firstDelayMs))
+        return SetTimer(timerId, periodMs);
+    LaterPeriods[timerId] = periodMs;
+    return 1;
+}
+
 int TWinDialog::KillTimer(int timerId) {
+    LaterPeriods.erase(timerId);
     const auto found = Timers.find(timerId);
     if (found == Timers.end())
         return 0;
@@ -378,9 +386,19 @@ void TWinDialog::timerEvent(QTimerEvent* event) {
         if (qtTimer == event->timerId())
             expired = timerId;
     }
-    if (expired)
+    if (expired) {
+        if (const auto later = LaterPeriods.find(*expired); later != LaterPeriods.end()) {
+            // The first, phase-setting expiry: from here on the timer runs at its period.
+            const int period = later->second;
+            LaterPeriods.erase(later);
+            killTimer(event->timerId());
+            if (const int qtTimer = startTimer(period, Qt::PreciseTimer); qtTimer != 0)
+                Timers[*expired] = qtTimer;
+            else
+                Timers.erase(*expired);
+        }
         Dispatch(TNotify::Timer, *expired);
-    else
+    } else
         QWidget::timerEvent(event);
 }
 

@@ -85,6 +85,9 @@ public:
     // Window timers by id; each expiry is a TNotify::Timer notification with the timer id.
     // Setting an id again restarts it with the new period. Return 1 on success.
     int SetTimer(int timerId, int periodMs);
+    // The same, with the first expiry firstDelayMs from now and the next ones every periodMs
+    // after it: puts a running timer's expiries at a chosen phase.
+    int SetTimer(int timerId, int periodMs, int firstDelayMs);
     int KillTimer(int timerId);
 
     // The colours the dialog gives its group-box captions and framed bound static texts.
@@ -117,4 +120,6 @@ private:
     std::map<int, QWidget*> ControlsById;
     std::map<const QWidget*, int> IdsByControl;
     std::map<int, int> Timers; // timer id -> Qt timer id
+    // Timer id -> the period a timer takes after its first expiry, set at another delay.
+    std::map<int, int> LaterPeriods;
 };

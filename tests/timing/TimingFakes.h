@@ -27,12 +27,14 @@ public:
     void SetDisplayValue(int32_t value, bool blankLeading, bool blankZero) override {
         display.push_back({value, blankLeading, blankZero});
     }
+    void RestartTick(int firstDelayMs) override { tickRestarts.push_back(firstDelayMs); }
 
     bool updating = false;
     int transfers = 0;
     int controlStateUpdates = 0;
     std::vector<int> focused;
     std::vector<TDisplayCall> display;
+    std::vector<int> tickRestarts;
 };
 
 // Records line texts in order; a Clear is recorded as "<clear>".

@@ -121,4 +121,24 @@ TEST_F(AffDigital, ShortDisplaysDrawOnlyTheGapsTheyReach) {
     EXPECT_TRUE(ShowsCell(image, 130, 5)); // no second gap before a sixth digit that is not there
 }
 
+// A text shows position by position: digits as their cells, anything the strip has no cell for
+// (a sign, the board's 'A', the end of a short text) as the blank cell.
+class AffDigitalText : public AffDigital,
+                       public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(AffDigitalText, ShowsEachPositionOfTheText) {
+    const auto& [text, shown] = GetParam();
+    TAffDigital display(nullptr, 121, 0, 0, 9, 0);
+    display.SetText(42, text);
+    EXPECT_EQ(display.Text(), shown);
+    EXPECT_EQ(display.Value(), 42);
+    ExpectCells(Paint(display), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, AffDigitalText,
+    ::testing::Values(std::pair{"        0", "        0"}, std::pair{"147483647", "147483647"},
+                      std::pair{"-00000005", " 00000005"}, std::pair{"A47483648", " 47483648"},
+                      std::pair{"12", "12       "}, std::pair{"1234567890", "123456789"}));
+
 } // namespace
