@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TLookCase{"TickJustAfterAPlannedLook", microseconds(300), microseconds(0)},
                       TLookCase{"TickHalfAPeriodAway", microseconds(50000), microseconds(0)},
                       TLookCase{"ThreadWakesLate", microseconds(61000), microseconds(2500)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 TEST(LookPhase, AThreadThatFellBehindTakesOneLookOnItsGridAndNoBurst) {
     const Clock::time_point tick = Start + microseconds(31000);

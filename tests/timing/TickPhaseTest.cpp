@@ -145,6 +145,6 @@ INSTANTIATE_TEST_SUITE_P(
                    91, 5400, 130},
         TPhaseCase{"Test", FunctionTest, DisplaySeconds, 0, false, 7000000, 5, 1200, 45},
         TPhaseCase{"PcClock", FunctionCountUp, DisplayPcClock, 0, false, 7000000, 20, 6020, 75}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 } // namespace

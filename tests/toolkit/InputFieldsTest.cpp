@@ -94,7 +94,7 @@ TEST_F(InputFields, TenDigitsShowTheRangeMessageAndKeepTheTypedNumber) {
     EXPECT_EQ(Alerts.Messages[0].Owner, Dialog.Number);
     EXPECT_NE(Alerts.FocusDuringMessage[0], Dialog.Number);
     EXPECT_EQ(Dialog.Number->text(), "2147483647");
-    QTRY_VERIFY(Dialog.Number->hasFocus());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Dialog.Number->hasFocus(); }));
 }
 
 TEST_F(InputFields, SixteenBitNumberIsClampedToItsType) {

@@ -202,7 +202,7 @@ TEST(WinDialogEvents, WindowTimerGoesThroughTheEventTableUntilKilled) {
     DerivedTableDialog dialog;
     dialog.Create();
     EXPECT_EQ(dialog.SetTimer(101, 5), 1);
-    QTRY_VERIFY(!dialog.Calls.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Calls.empty(); }));
     EXPECT_EQ(dialog.Calls.front(), "base timer"); // the derived table has no timer entry
     EXPECT_EQ(dialog.KillTimer(101), 1);
     EXPECT_EQ(dialog.KillTimer(101), 0);
