@@ -161,7 +161,7 @@ TEST_F(RealKadrant, RequestsWithoutTheRightTokenGet401AndNothingReachesTheBoard)
     EXPECT_NE(state.Body.find("\"running\":false"), std::string::npos) << state.Body;
 }
 
-TEST_F(RealKadrant, StartReachesTheBoardEventsFollowAndAStoppedKadrantGives503) {
+TEST_F(RealKadrant, StartReachesTheBoardEventsFollowAndAStoppedKadrantGives503UntilItsBack) {
     TRawHttp events(Port);
     ASSERT_TRUE(
         events.Send("GET /api/events?token=" + Token + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
@@ -183,6 +183,11 @@ TEST_F(RealKadrant, StartReachesTheBoardEventsFollowAndAStoppedKadrantGives503) 
         SCOPED_TRACE(request);
         EXPECT_EQ(Request(Port, std::string(request) + "?token=" + Token).Status, 503);
     }
+
+    // Started again, it is found by itself: the page's events come back with its state.
+    Kadrant = Spawn(Dir.Path, {KADRANT_PROGRAM}, -1);
+    EXPECT_TRUE(events.ReadUntil("data: {\"function\":\"count-up\"", 15000)) << events.All();
+    EXPECT_EQ(Request(Port, "GET /api/state?token=" + Token).Status, 200);
 }
 
 } // namespace
