@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The remote bridge's phone page in headless Chromium at 390 x 844, against a stand-in for
 # Kadrant's control socket (remote_bench --demo): START is pressed in the browser and must reach
-# the socket, then docs/screenshots/remote-page.png (count-up), remote-page-lap.png (lap counter)
-# and remote-page-offline.png (the stand-in gone).
+# the socket, then docs/screenshots/remote-page-lap.png (lap counter) and remote-page-offline.png
+# (the stand-in gone). remote-page.png, a running count, comes from the real program:
+# bench/e2e/remote_real_e2e.py --shot docs/screenshots/remote-page.png
 # Everything stays on 127.0.0.1.
 #   bash scripts/remote-page-screenshot.sh [BUILD_DIR]   (default: build/, the default preset)
 # Needs chromium (scripts/install-deps.sh).
@@ -52,10 +53,9 @@ python3 -c 'import sys,urllib.request
 state = urllib.request.urlopen(sys.argv[1].replace("/?token=", "/api/state?token=")).read()
 sys.exit(0 if b"\"running\":true" in state else 1)' "$url" \
     || { echo "START pressed in the browser did not reach the socket" >&2; exit 1; }
-shot "$shots/remote-page.png" "$url"
 say "function lap" plus plus plus plus plus plus plus
 shot "$shots/remote-page-lap.png" "$url"
 kill "${pids[0]}"
 wait "${pids[0]}" 2>/dev/null || true
 shot "$shots/remote-page-offline.png" "$url"
-echo "wrote $shots/remote-page.png, remote-page-lap.png, remote-page-offline.png"
+echo "wrote $shots/remote-page-lap.png, remote-page-offline.png"

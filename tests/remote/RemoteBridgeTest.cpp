@@ -186,6 +186,17 @@ TEST_F(RemoteBridge, WithoutKadrantTheApiAnswers503AndComesBackWithIt) {
     EXPECT_EQ(WithoutWatcher(Peer->Commands()), std::vector<std::string>{"start"});
 }
 
+TEST_F(RemoteBridge, PostWithoutALengthHasNoBodyAndIsAnsweredAtOnce) {
+    StartBridge(); // a request may take 800 ms: the answer must not wait for that, nor fail
+    TRawHttp client(Port);
+    for (const char* command : {"start", "stop"}) {
+        ASSERT_TRUE(client.Send(std::string("POST /api/") + command + "?token=" + Token +
+                                " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+        EXPECT_TRUE(client.ReadUntil("\r\n\r\n{\"ok\":true}", 500)) << client.All();
+    }
+    EXPECT_EQ(WithoutWatcher(Peer->Commands()), (std::vector<std::string>{"start", "stop"}));
+}
+
 TEST_F(RemoteBridge, KadrantThatHangsCosts503AfterTheTimeOutNotAFrozenBridge) {
     TRemoteServerConfig config;
     config.CommandTimeoutMs = 300;

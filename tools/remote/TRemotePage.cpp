@@ -132,8 +132,10 @@ function apply(s) {
   showLine(s.line1);
   const line = $("line");
   line.className = s.line === "ok" ? "ok" : (s.line === "off" ? "" : "bad");
-  line.querySelector("b").textContent = LINES[s.line] || s.line || "\u2013";
-  $("why").textContent = (s.reason ? s.reason + " " : "") + (s.port ? "(" + s.port + ")" : "");
+  // Kadrant's reason is the window title's words for the same state ("unplugged", "in use by
+  // another program"): shown instead of the short name, not after it.
+  line.querySelector("b").textContent = s.reason || LINES[s.line] || s.line || "\u2013";
+  $("why").textContent = s.port ? "(" + s.port + ")" : "";
 }
 
 let events = null;
