@@ -3,7 +3,7 @@
 // processes of their own. Requests go over real HTTP; what counts is what reaches the board.
 #include "app/SettingsRecord.h"
 #include "tests/remote/RemoteHttp.h"
-#include "tests/serial/PtyLine.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 
 #include <chrono>
