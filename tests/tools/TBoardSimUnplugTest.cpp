@@ -3,6 +3,7 @@
 // blanked and shown the last value.
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/PtyLine.h"
+#include "tools/boardsim/TPtyPort.h"
 
 #include <chrono>
 #include <csignal>
@@ -80,3 +81,23 @@ TEST(BoardSimUnplug, TheDriverComesBackOnItsOwnAfterTheScheduledReplug) {
 }
 
 } // namespace
+
+// The simulator replaces only a link a killed simulator left (to a pseudo-terminal); an operator's
+// link to a real port or adapter stays as it was.
+TEST(BoardSimPort, ReplacesOnlyALeftoverPseudoTerminalLink) {
+    TTempWorkDir dir;
+    std::filesystem::create_directory("ports");
+    const std::string adapter = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KXXXX-if00-port0";
+    std::filesystem::create_symlink(adapter, "ports/Com3");
+    std::filesystem::create_symlink("/dev/pts/9999", "ports/Com4");
+
+    TPtyPort taken;
+    std::string error;
+    EXPECT_FALSE(taken.Create(".", 3, error));
+    EXPECT_NE(error.find("not a simulator's line"), std::string::npos) << error;
+    EXPECT_EQ(std::filesystem::read_symlink("ports/Com3").string(), adapter);
+
+    TPtyPort leftover;
+    ASSERT_TRUE(leftover.Create(".", 4, error)) << error;
+    EXPECT_EQ(std::filesystem::read_symlink("ports/Com4").string(), leftover.SlavePath());
+}

@@ -74,10 +74,18 @@ bool TPtyPort::Plug(std::string& error) {
     }
     std::string link = ports + "/Com" + std::to_string(comNumber);
     struct stat info;
-    // A link left by a simulator that was killed hard is ours to replace; anything else is not.
+    // A link to a pseudo-terminal is one a simulator left when it was killed hard: ours to
+    // replace. Anything else (an operator's link to a real port or adapter) is not.
     if (lstat(link.c_str(), &info) == 0) {
         if (!S_ISLNK(info.st_mode)) {
             error = link + " exists and is not a link";
+            return false;
+        }
+        char target[4096];
+        const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+        const std::string to(target, length > 0 ? static_cast<size_t>(length) : 0);
+        if (to.rfind("/dev/pts/", 0) != 0) {
+            error = link + " leads to " + to + ", not a simulator's line: choose another --port";
             return false;
         }
         unlink(link.c_str());
