@@ -13,7 +13,6 @@ Run it under an X server, e.g.:  xvfb-run -a -s "-screen 0 1024x768x24" bench/e2
 import argparse
 import json
 import os
-import pty
 import select
 import signal
 import socket
@@ -22,7 +21,9 @@ import subprocess
 import sys
 import tempfile
 import time
-import tty
+
+from pty_board import PtyBoard as Board, message
+from run_e2e import wait_for_window
 
 SPLASH_SECONDS = 2.5
 
@@ -34,41 +35,6 @@ def settings_record():
     # secondStartTime, startNumber, lapNumber, initialNumber, inLoop
     struct.pack_into("<10i", record, 44, 1, 1, 1, 2, 0, 0, 7, 0, 7, 0)
     return bytes(record)
-
-
-def message(text):
-    return b"\x02L0\tA" + text.rjust(9).encode() + b"\t\r\n"
-
-
-class Board:
-    def __init__(self, work):
-        self.master, slave = pty.openpty()
-        tty.setraw(self.master)
-        self.slave_name = os.ttyname(slave)
-        self.slave = slave
-        os.makedirs(os.path.join(work, "ports"))
-        os.symlink(self.slave_name, os.path.join(work, "ports", "Com1"))
-
-    def read(self, quiet=0.4, limit=5.0):
-        data = b""
-        deadline = time.monotonic() + limit
-        while time.monotonic() < deadline:
-            ready, _, _ = select.select([self.master], [], [], quiet)
-            if not ready:
-                break
-            data += os.read(self.master, 4096)
-        return data
-
-
-def wait_for_window(pid, timeout=20.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid),
-                                "--name", "^Kadrant$"], capture_output=True, text=True)
-        if found.stdout.strip():
-            return found.stdout.split()[0]
-        time.sleep(0.05)
-    raise SystemExit("keys e2e: the main window did not appear")
 
 
 failures = []

@@ -19,7 +19,6 @@ import argparse
 import json
 import multiprocessing
 import os
-import pty
 import random
 import re
 import select
@@ -32,7 +31,8 @@ import subprocess
 import sys
 import tempfile
 import time
-import tty
+
+from pty_board import PtyBoard, message
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -55,29 +55,12 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def message(text):
-    return b"\x02L0\tA" + text.rjust(9).encode() + b"\t\r\n"
-
-
-class Board:
-    """The master side of the pseudo-terminal behind ports/Com1."""
+class Board(PtyBoard):
+    """The master side of the pseudo-terminal behind ports/Com1, read also message by message."""
 
     def __init__(self, work):
-        self.master, self.slave = pty.openpty()
-        tty.setraw(self.master)
-        os.makedirs(os.path.join(work, "ports"))
-        os.symlink(os.ttyname(self.slave), os.path.join(work, "ports", "Com1"))
+        super().__init__(work)
         self.pending = b""
-
-    def read(self, quiet=0.4, limit=5.0):
-        data = b""
-        deadline = time.monotonic() + limit
-        while time.monotonic() < deadline:
-            ready, _, _ = select.select([self.master], [], [], quiet)
-            if not ready:
-                break
-            data += os.read(self.master, 4096)
-        return data
 
     def read_bytes(self, count, limit=2.0):
         data = b""
