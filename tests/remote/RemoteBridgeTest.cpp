@@ -192,7 +192,8 @@ TEST_F(RemoteBridge, PostWithoutALengthHasNoBodyAndIsAnsweredAtOnce) {
     for (const char* command : {"start", "stop"}) {
         ASSERT_TRUE(client.Send(std::string("POST /api/") + command + "?token=" + Token +
                                 " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
-        EXPECT_TRUE(client.ReadUntil("\r\n\r\n{\"ok\":true}", 500)) << client.All();
+        EXPECT_TRUE(client.ReadUntil("\r\n\r\n{\"ok\":true}", 500 * KADRANT_TIME_SCALE))
+            << client.All();
     }
     EXPECT_EQ(WithoutWatcher(Peer->Commands()), (std::vector<std::string>{"start", "stop"}));
 }
