@@ -3,6 +3,7 @@
 // events follow the state, and bad or slow clients cannot hold the bridge.
 #include "tests/remote/RemoteHttp.h"
 #include "tests/support/FakeKadrantPeer.h"
+#include "tests/support/WaitFor.h"
 #include "tools/remote/TRemoteServer.h"
 
 #include <filesystem>
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <memory>
+
+using testwait::WaitFor;
 
 namespace {
 
@@ -19,16 +22,6 @@ std::vector<std::string> WithoutWatcher(std::vector<std::string> commands) {
     // The bridge's own watch connection is not something a client did.
     std::erase(commands, "watch");
     return commands;
-}
-
-bool WaitFor(const std::function<bool()>& done, int maxMs = 3000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 
 class RemoteBridge : public testing::Test {

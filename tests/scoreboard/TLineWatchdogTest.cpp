@@ -4,6 +4,7 @@
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
+#include "tests/support/WaitFor.h"
 
 #include <chrono>
 #include <functional>
@@ -19,19 +20,11 @@ using testline::TPtyLine;
 using testline::TTempWorkDir;
 using namespace std::chrono_literals;
 
+using testwait::WaitFor;
+
 namespace {
 
 constexpr auto Period = 200ms;
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 class LineWatchdog : public testing::Test {
 protected:

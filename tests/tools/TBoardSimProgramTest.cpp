@@ -2,6 +2,7 @@
 // board, and its log shows what arrived; it removes its link when told to stop.
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/PtyLine.h"
+#include "tests/support/WaitFor.h"
 
 #include <chrono>
 #include <csignal>
@@ -15,27 +16,8 @@
 
 using testline::TTempWorkDir;
 
-namespace {
-
-std::vector<std::string> LinesOf(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-bool WaitFor(const std::function<bool()>& done, int maxMs = 5000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-} // namespace
+using testwait::LinesOf;
+using testwait::WaitFor;
 
 TEST(BoardSimProgram, LogsWhatTheDriverSendsAndRemovesItsLinkOnSigterm) {
     TTempWorkDir dir;

@@ -3,6 +3,7 @@
 // blanked and shown the last value.
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/PtyLine.h"
+#include "tests/support/WaitFor.h"
 #include "tools/boardsim/TPtyPort.h"
 
 #include <chrono>
@@ -17,25 +18,10 @@
 using testline::TTempWorkDir;
 using namespace std::chrono_literals;
 
+using testwait::LinesOf;
+using testwait::WaitFor;
+
 namespace {
-
-std::vector<std::string> LinesOf(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-template <class Done> bool WaitFor(Done done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
 
 TEST(BoardSimUnplug, TheDriverComesBackOnItsOwnAfterTheScheduledReplug) {
     TTempWorkDir dir;
