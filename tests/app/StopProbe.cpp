@@ -2,7 +2,8 @@
 // screen and then writes "ready" on standard output, for the stop-signal test to send its signal:
 //   splash  the splash is up;
 //   range   Lap counter, "Initial number" 1000000000, the range message is up;
-//   browse  the sound-file dialog is up.
+//   browse  the sound-file dialog is up;
+//   hold    the main window is up, and something keeps the program after its loop has ended.
 #include "app/TApp.h"
 #include "app/TDialogKD.h"
 
@@ -10,8 +11,10 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -57,7 +60,12 @@ int main(int argc, char** argv) {
             QTimer::singleShot(0, Ready); // runs inside the file dialog
             qobject_cast<QAbstractButton*>(dialog.Control(IdBrowse))->click();
         });
+    } else if (std::strcmp(scene, "hold") == 0) {
+        WhenSetUp(app, [](TDialogKD&) { Ready(); });
     }
     app.InitMainWindow();
-    return app.Run();
+    const int status = app.Run();
+    if (std::strcmp(scene, "hold") == 0) // a thread that never ends, a blocked call...
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+    return status;
 }
