@@ -56,7 +56,9 @@ QString AskForWavFile(QWidget* parent) {
 TDialogKD::TDialogKD(TProgramObjects& program, TClock& clock, TSoundPlayer& sound, int splashTimeMs)
     : TWinDialog(nullptr, MainDialogTemplate()), ChooseSoundFile(AskForWavFile), Program(program),
       Settings(program.Settings), SplashTime(splashTimeMs), Host(*this), Board(program.Driver),
-      Functions(program.Settings, Host, Board, clock, sound) {
+      Functions(program.Settings, Host, Board, clock, sound),
+      RunKeeper(program.Settings, Functions, clock, WallClock) {
+    Functions.OnRunChanged = [this] { RunKeeper.Changed(); };
     FillLists();
     CreateControls();
     new TPushKeys(*this);
@@ -149,6 +151,12 @@ void TDialogKD::StartUp() {
     RefreshPorts();
     if (Settings.portCode != 0)
         OpenBoard();
+    // Last, so that the board shows the run taken back rather than the opening's blanks.
+    if (RunKeeper.TakeOver()) {
+        TransferToControls();
+        UpdateControlStates();
+        ShowLineStatus();
+    }
 }
 
 void TDialogKD::RefreshPorts() {
@@ -233,9 +241,11 @@ void TDialogKD::OpenBoard() {
 
 void TDialogKD::ShowLineStatus(bool adaptersChanged) {
     const TLineStatus status = Program.Driver.GetLineStatus();
-    if (status == ShownLineStatus && !adaptersChanged)
+    const std::string& runNote = RunKeeper.TitleNote();
+    if (status == ShownLineStatus && runNote == ShownRunNote && !adaptersChanged)
         return;
     ShownLineStatus = status;
+    ShownRunNote = runNote;
     // Only in trouble is the file system read for a hint: the title changes rarely.
     std::string hint;
     if (IsLineTrouble(status)) {
@@ -244,7 +254,11 @@ void TDialogKD::ShowLineStatus(bool adaptersChanged) {
             hint = "(" + hint + ")";
     }
     const char* port = TSerial::PortName(Program.Driver.GetPortCode(), true);
-    window()->setWindowTitle(QString::fromStdString(LineTitle(port, status, hint)));
+    // The line's trouble first: it asks for the operator's hand, the note only informs.
+    std::string title = LineTitle(port, status, hint);
+    if (!runNote.empty())
+        title += " - " + runNote;
+    window()->setWindowTitle(QString::fromStdString(title));
 }
 
 void TDialogKD::BrowseSound() {
@@ -275,6 +289,7 @@ bool TDialogKD::QueryClose() {
     placement.right = normal.left() + normal.width();
     placement.bottom = normal.top() + normal.height();
     SaveSettings(Program.SettingsFile, Settings, placement);
+    RunKeeper.CloseCleanly();
 
     Program.Driver.Close();
     if (RemoteControl)
@@ -317,6 +332,7 @@ void TDialogKD::EvInLoop() {
     if (Updating)
         return;
     TransferFromControls();
+    RunKeeper.Changed(); // whether a count-down loops at zero
 }
 
 const TEventTable<TDialogKD>& TDialogKD::EventTable() {

@@ -6,6 +6,7 @@
 #include "app/TDriverBoard.h"
 #include "app/TMainControls.h"
 #include "app/TProgramObjects.h"
+#include "app/TRunKeeper.h"
 #include "app/TTimingFunctions.h"
 #include "serial/SerialAdapters.h"
 #include "serial/TLineStatus.h"
@@ -117,6 +118,8 @@ private:
     THost Host;
     TDriverBoard Board;
     TTimingFunctions Functions;
+    TSystemWallClock WallClock;
+    TRunKeeper RunKeeper; // "kadrant.run": the run survives a crash
 
     TEditCombo* DisplayTypeCombo = nullptr;
     TEditTemps* StartTimeField = nullptr;
@@ -128,5 +131,6 @@ private:
     TDecButton* Button106 = nullptr;
     TDecButton* Button107 = nullptr;
     TLineStatus ShownLineStatus = TLineStatus::Off; // what the title says
+    std::string ShownRunNote;                       // and what it adds about a run taken back
     std::unique_ptr<TRemoteControl> RemoteControl;
 };

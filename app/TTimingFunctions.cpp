@@ -39,6 +39,8 @@ TClockTime ClockTimeOf(const TLocalTime& local) {
     return time;
 }
 
+} // namespace
+
 int32_t SecondsPerUnit(int32_t displayType) {
     switch (displayType) {
     case DisplayMinutes:
@@ -51,8 +53,6 @@ int32_t SecondsPerUnit(int32_t displayType) {
         return 0;
     }
 }
-
-} // namespace
 
 int32_t LastNineDigits(int64_t value) {
     if (value >= 0)
@@ -112,6 +112,9 @@ void TTimingFunctions::DoCommand(int controlId) {
         Reset();
         break;
     }
+    // The loop's restart is one change, told once it is complete.
+    if (!LoopRestarting)
+        RunChanged();
 }
 
 // Count-up and Count-down chosen: the same steps, except that Count-down stops the function
@@ -241,6 +244,7 @@ void TTimingFunctions::OnDisplayTypeChanged() {
     State.running = false;
     Host.UpdateControlStates();
     TakeInitialNumber();
+    RunChanged();
 }
 
 void TTimingFunctions::OnStartTimeChanged() {
@@ -250,6 +254,7 @@ void TTimingFunctions::OnStartTimeChanged() {
     // The first start time also when the second field changed.
     if (!State.running)
         State.count = Settings.startTime / 1000;
+    RunChanged();
 }
 
 void TTimingFunctions::OnInitialNumberChanged() {
@@ -262,6 +267,7 @@ void TTimingFunctions::OnInitialNumberChanged() {
         Host.SetDisplayValue(Settings.lapNumber, true, true);
         SendValue(Settings.lapNumber);
     }
+    RunChanged();
 }
 
 void TTimingFunctions::TakeInitialNumber() {
@@ -395,6 +401,7 @@ void TTimingFunctions::CountDownSecond() {
         State.tickAnchor = anchor;
         State.skipNextSend = true;
         State.loopPending = false;
+        RunChanged();
     } else {
         switch (Settings.displayType) {
         case DisplayHhmmss:
@@ -443,6 +450,37 @@ void TTimingFunctions::PlaySoundFile() {
     const std::string path(Settings.soundFile, strnlen(Settings.soundFile, SoundFileSize));
     if (!path.empty())
         Sound.Play(path.c_str());
+}
+
+void TTimingFunctions::RunChanged() {
+    if (OnRunChanged)
+        OnRunChanged();
+}
+
+void TTimingFunctions::ShowTakenBack(uint32_t msIntoSecond) {
+    State.tickAnchor = Clock.TickCount() - msIntoSecond;
+    switch (Settings.functionCode) {
+    case FunctionCountUp:
+    case FunctionCountDown:
+        if (Settings.functionCode == FunctionCountUp && Settings.displayType == DisplayPcClock) {
+            if (!State.running)
+                return; // a stopped clock shows nothing, as after an ordinary start
+            const TLocalTime local = Clock.LocalTime();
+            State.lastClock = ClockTimeOf(local);
+            Show(local.hour * 10000 + local.minute * 100 + local.second);
+            PutTickInPhase(static_cast<uint32_t>(local.milliseconds));
+            return;
+        }
+        Show(ComputeDisplayValue());
+        break;
+    case FunctionLapCounter:
+        Show(Settings.lapNumber);
+        break;
+    default:
+        break; // Test shows its next pattern at the next second, as after START
+    }
+    if (State.running)
+        PutTickInPhase(msIntoSecond);
 }
 
 void TTimingFunctions::Show(int32_t value) {

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 // What the timing functions need of the main dialog.
 class TTimingHost {
@@ -80,7 +81,14 @@ public:
     int32_t ComputeDisplayValue();
     void SendValue(int32_t value);
 
+    // A run taken back after an unclean end is in State and the settings: shows its value for
+    // now, and puts the next counted second msIntoSecond after the last.
+    void ShowTakenBack(uint32_t msIntoSecond);
+
     TTimingState State;
+    // Told after every change that a crash must not lose: a button, a function, a start value,
+    // the loop's restart. Not told for the seconds counted in between.
+    std::function<void()> OnRunChanged;
 
 private:
     void ChooseCount(bool stopFirst);
@@ -97,6 +105,7 @@ private:
     void ShowTestPattern();
     bool AdvanceUnit();
     void PlaySoundFile();
+    void RunChanged();
     void Show(int32_t value);
     int32_t HhmmssValue(int32_t seconds);
     void PutTickInPhase(uint32_t sinceStep);
@@ -110,6 +119,9 @@ private:
     TTemps Temps;
     bool LoopRestarting = false; // the restart keeps the count's anchor, hence the tick's phase
 };
+
+// Seconds in one unit of display types "Minutes", "Heures" and "Jours"; 0 for the others.
+int32_t SecondsPerUnit(int32_t displayType);
 
 // The last nine digits of a value, so that its text always fills exactly nine characters
 // (a negative value keeps its sign and eight digits).

@@ -10,7 +10,7 @@ if(KADRANT_BUILD_GUI)
     target_compile_definitions(kadrant_mainwindow PRIVATE ${KADRANT_TIME_SCALE_DEFINITION})
     target_link_libraries(kadrant_mainwindow PUBLIC
         kadrant_templates kadrant_toolkit kadrant_windows kadrant_resources
-        kadrant_timing kadrant_sound kadrant_driver_board kadrant_scoreboard kadrant_settings)
+        kadrant_timing kadrant_runstate kadrant_sound kadrant_driver_board kadrant_scoreboard kadrant_settings)
 
     add_executable(kadrant ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
     target_link_libraries(kadrant PRIVATE kadrant_mainwindow)

@@ -21,3 +21,16 @@ add_library(kadrant_driver_board STATIC
 target_include_directories(kadrant_driver_board PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(kadrant_driver_board PUBLIC kadrant_scoreboard)
 set_target_properties(kadrant_driver_board PROPERTIES AUTOMOC OFF)
+
+# The run state kept beside "config.dat" so that a crash does not end the count: its file, the
+# arithmetic that takes a run back, and the keeper between them and the timing functions. No
+# window toolkit.
+add_library(kadrant_runstate STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/TRunState.cpp ${CMAKE_CURRENT_LIST_DIR}/TRunState.h
+    ${CMAKE_CURRENT_LIST_DIR}/TRunFile.cpp ${CMAKE_CURRENT_LIST_DIR}/TRunFile.h
+    ${CMAKE_CURRENT_LIST_DIR}/TRunResume.cpp ${CMAKE_CURRENT_LIST_DIR}/TRunResume.h
+    ${CMAKE_CURRENT_LIST_DIR}/TRunKeeper.cpp ${CMAKE_CURRENT_LIST_DIR}/TRunKeeper.h
+    ${CMAKE_CURRENT_LIST_DIR}/TWallClock.h)
+target_include_directories(kadrant_runstate PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kadrant_runstate PUBLIC kadrant_timing)
+set_target_properties(kadrant_runstate PROPERTIES AUTOMOC OFF)

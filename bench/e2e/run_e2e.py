@@ -149,12 +149,12 @@ def click(x, y):
                     "click", "1"], check=True)
 
 
-def wait_for_window(pid, timeout=20.0):
-    """Seconds from the program's start to its main window being mapped (the splash excluded)."""
+def wait_for_window(pid, timeout=20.0, name="^Kadrant$"):
+    """The main window of pid once it is mapped, found by its title (a regular expression)."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid),
-                                "--name", "^Kadrant$"], capture_output=True, text=True)
+                                "--name", name], capture_output=True, text=True)
         if found.stdout.strip():
             return found.stdout.split()[0]
         time.sleep(0.02)
