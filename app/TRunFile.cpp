@@ -47,10 +47,14 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    if (!CloseKeepingError(fd, WriteAll(fd, text) && ::fsync(fd) == 0))
+    // A failed write (a full disk) leaves no cut temporary file behind.
+    if (!CloseKeepingError(fd, WriteAll(fd, text) && ::fsync(fd) == 0) ||
+        ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(temporary.c_str());
+        errno = saved;
         return false;
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        return false;
+    }
     // The rename itself reaches the disk only with its directory.
     const int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
