@@ -1,6 +1,7 @@
 #include "app/MainDialogTemplate.h"
 
 #include "app/TMainControls.h"
+#include "resources/PictureIds.h"
 
 namespace {
 
@@ -36,12 +37,12 @@ const TDialogTemplate MainDialog{
         {IdSoundBox, K::GroupBox, 7, 125, 205, 26, "Sound"},
         {NoControlId, K::Label, 13, 136, 38, 12, "File:", 0, StyleRight},
         {IdSoundFile, K::EditField, 54, 134, 122, 12},
-        {IdBrowse, K::PushButton, 183, 134, 18, 13, "", 123},
-        {IdStart, K::PushButton, 27, 196, 50, 14, "", 119},
-        {IdStop, K::PushButton, 86, 196, 50, 14, "", 120},
-        {IdReset, K::PushButton, 144, 196, 50, 14, "", 121},
+        {IdBrowse, K::PushButton, 183, 134, 18, 13, "", picture::Browse},
+        {IdStart, K::PushButton, 27, 196, 50, 14, "", picture::Start},
+        {IdStop, K::PushButton, 86, 196, 50, 14, "", picture::Stop},
+        {IdReset, K::PushButton, 144, 196, 50, 14, "", picture::Reset},
         // The frame behind the digital display, which the dialog places in pixels over it.
-        {NoControlId, K::Picture, 5, 157, 0, 0, "", 124},
+        {NoControlId, K::Picture, 5, 157, 0, 0, "", picture::DisplayFrame},
     },
 };
 

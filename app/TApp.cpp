@@ -12,7 +12,6 @@
 #include <thread>
 
 namespace {
-constexpr int WindowIcon = 10;
 // A sanitizer build runs the orderly close several times slower: its grace grows alike.
 constexpr int StopGraceMs = 900 * KADRANT_TIME_SCALE;
 } // namespace
@@ -33,7 +32,7 @@ void TApp::InitMainWindow() {
     Frame = std::make_unique<TFrameWindow>(Dialog, "Kadrant");
     const TWindowPlacement& placement = Program.Settings.placement;
     Frame->move(placement.normalPosition[0], placement.normalPosition[1]);
-    Frame->setWindowIcon(KadrantIcon(WindowIcon));
+    Frame->setWindowIcon(KadrantIcon(picture::WindowIcon));
     Frame->show();
     Dialog->OpenControlSocket(); // says on stderr when the program runs without it
 }

@@ -6,6 +6,7 @@
 #include "app/TPushKeys.h"
 #include "app/TRemoteControl.h"
 #include "resources/Pictures.h"
+#include "scoreboard/Tick.h"
 #include "serial/PortAssign.h"
 #include "serial/TSerial.h"
 #include "toolkit/TAffDigital.h"
@@ -30,15 +31,6 @@
 #include <cstring>
 
 namespace {
-
-// Pictures of the push buttons.
-constexpr int PictureMinus = 116;
-constexpr int PicturePlus = 117;
-constexpr int PictureStart = 119;
-constexpr int PictureStop = 120;
-constexpr int PictureReset = 121;
-constexpr int PictureBrowse = 123;
-constexpr int AboutPicture = 122;
 
 constexpr int DisplayDigits = 9;
 constexpr int DisplayX = 19;
@@ -84,13 +76,13 @@ void TDialogKD::FillLists() {
 }
 
 void TDialogKD::CreateControls() {
-    Button106 = new TDecButton(this, IdStart, PictureStart);
-    Button107 = new TDecButton(this, IdStop, PictureStop);
-    auto* reset = new TDecButton(this, IdReset, PictureReset);
-    Button106->setToolTip("F5, Page Down");
-    Button107->setToolTip("F6, Page Up");
-    reset->setToolTip("F7");
-    new TDecButton(this, IdBrowse, PictureBrowse);
+    Button106 = new TDecButton(this, IdStart, picture::Start);
+    Button107 = new TDecButton(this, IdStop, picture::Stop);
+    auto* reset = new TDecButton(this, IdReset, picture::Reset);
+    Button106->setToolTip(PushKeyTip(IdStart));
+    Button107->setToolTip(PushKeyTip(IdStop));
+    reset->setToolTip(PushKeyTip(IdReset));
+    new TDecButton(this, IdBrowse, picture::Browse);
 
     for (int id : {IdScoreboardBox, IdFunctionsBox, IdDisplayBox, IdSoundBox})
         GroupBoxList.Add(new TDecGroupBox(this, id));
@@ -132,7 +124,7 @@ void TDialogKD::CreateControls() {
 void TDialogKD::StartUp() {
     {
         TCopyRight about(this, 310, 160, "Kadrant", "1e", "11-06-2004", CopyrightLine, "",
-                         AboutPicture, SplashTime);
+                         picture::About, SplashTime);
         about.Execute();
     }
     // Closed during the splash (a stop signal): the record is saved, nothing more is set up.
@@ -186,7 +178,7 @@ void TDialogKD::UpdateControlStates() {
     const int display = Settings.displayType;
     bool typeOn = false, startOn = false, secondOn = false, numberOn = false, loopOn = false,
          soundOn = false;
-    int firstPicture = PictureStart, secondPicture = PictureStop;
+    int firstPicture = picture::Start, secondPicture = picture::Stop;
     switch (Settings.functionCode) {
     case FunctionNone:
         firstPicture = secondPicture = 0; // the faces stay as they are
@@ -205,8 +197,8 @@ void TDialogKD::UpdateControlStates() {
     case FunctionTest:
         break;
     case FunctionLapCounter:
-        firstPicture = PicturePlus;
-        secondPicture = PictureMinus;
+        firstPicture = picture::Plus;
+        secondPicture = picture::Minus;
         numberOn = true;
         break;
     default:

@@ -27,7 +27,6 @@ class TEditTemps;
 class TRemoteControl;
 
 constexpr int TickTimerId = 101;
-constexpr int TickPeriodMs = 100;
 constexpr int SplashTimeMs = 2500;
 
 class TDialogKD : public TWinDialog {

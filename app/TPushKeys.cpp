@@ -4,23 +4,24 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QStringList>
 
 int PushKeyControl(int key, Qt::KeyboardModifiers modifiers) {
     // The keypad's Page Up and Page Down carry the keypad flag; that is still the bare key.
     if ((modifiers & ~Qt::KeypadModifier) != Qt::NoModifier)
         return 0;
-    switch (key) {
-    case Qt::Key_F5:
-    case Qt::Key_PageDown:
-        return IdStart;
-    case Qt::Key_F6:
-    case Qt::Key_PageUp:
-        return IdStop;
-    case Qt::Key_F7:
-        return IdReset;
-    default:
-        return 0;
-    }
+    for (const TPushKey& entry : PushKeyMap)
+        if (entry.Key == key)
+            return entry.Control;
+    return 0;
+}
+
+QString PushKeyTip(int control) {
+    QStringList names;
+    for (const TPushKey& entry : PushKeyMap)
+        if (entry.Control == control)
+            names << QString::fromLatin1(entry.Name);
+    return names.join(QStringLiteral(", "));
 }
 
 TPushKeys::TPushKeys(TDialogKD& dialog) : QObject(&dialog), Dialog(dialog) {

@@ -21,13 +21,13 @@ int32_t NextOnOdometer(int32_t value, int32_t limit) {
 
 // How long after its place a tick falls, given the time since the last step: 0 to 99 ms.
 uint32_t PastTickPlace(uint32_t sinceStep) {
-    constexpr uint32_t step = TTimingFunctions::TickStepMs;
+    constexpr uint32_t step = TickPeriodMs;
     return (sinceStep % step + step - TTimingFunctions::TickLagMs) % step;
 }
 
 // Milliseconds from now to the next place of a tick: 1 to 100.
 uint32_t DelayToTickPlace(uint32_t sinceStep) {
-    return TTimingFunctions::TickStepMs - PastTickPlace(sinceStep);
+    return TickPeriodMs - PastTickPlace(sinceStep);
 }
 
 TClockTime ClockTimeOf(const TLocalTime& local) {
@@ -320,7 +320,7 @@ void TTimingFunctions::OnTimerTick() {
         KeepTickInPhase(now - State.tickAnchor);
 }
 
-// The next tick at its place: TickLagMs after the next 100 ms step.
+// The next tick at its place: TickLagMs after the next step.
 void TTimingFunctions::PutTickInPhase(uint32_t sinceStep) {
     Host.RestartTick(static_cast<int>(DelayToTickPlace(sinceStep)));
 }

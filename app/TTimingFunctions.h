@@ -9,6 +9,7 @@
 #include "app/TMainControls.h"
 #include "app/TSoundPlayer.h"
 #include "scoreboard/TTemps.h"
+#include "scoreboard/Tick.h"
 
 #include <array>
 #include <cstdint>
@@ -59,10 +60,10 @@ constexpr int32_t HhmmssSecondsLimit = 100000 * 3600;
 class TTimingFunctions {
 public:
     // The window's tick is kept in phase with the seconds being counted: it falls TickLagMs after
-    // each 100 ms step from the count's anchor, or from the local time's second for "Horloge PC",
-    // so that a new second is seen as it begins rather than up to a tick later. A tick that comes
-    // up to TickSlackMs after its place is left alone; a later one puts the next back in place.
-    static constexpr uint32_t TickStepMs = 100;
+    // each tick period (scoreboard/Tick.h) from the count's anchor, or from the local time's
+    // second for "Horloge PC", so that a new second is seen as it begins rather than up to a tick
+    // later. A tick that comes up to TickSlackMs after its place is left alone; a later one puts
+    // the next back in place.
     static constexpr uint32_t TickLagMs = 1;
     static constexpr uint32_t TickSlackMs = 4;
 

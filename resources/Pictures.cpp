@@ -1,6 +1,7 @@
 #include "resources/Pictures.h"
 
 #include <QString>
+#include <algorithm>
 
 // Registers the embedded pictures once. Kept outside any namespace, as the resource
 // initialiser must be; calling it also keeps a static link from dropping the data.
@@ -15,7 +16,7 @@ static void EnsureResourcesLoaded() {
 namespace {
 
 bool IsPictureId(int id) {
-    return (id >= 115 && id <= 117) || (id >= 119 && id <= 124);
+    return std::ranges::find(picture::All, id) != std::end(picture::All);
 }
 
 } // namespace
@@ -28,12 +29,13 @@ QImage KadrantPicture(int id) {
 }
 
 QIcon KadrantIcon(int id) {
-    if (id != 10)
+    if (id != picture::WindowIcon)
         return QIcon();
     EnsureResourcesLoaded();
     QIcon icon;
-    icon.addFile(QStringLiteral(":/kadrant/pictures/10-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/kadrant/pictures/10-64.png"), QSize(64, 64));
+    for (int size : {32, 64})
+        icon.addFile(QStringLiteral(":/kadrant/pictures/%1-%2.png").arg(id).arg(size),
+                     QSize(size, size));
     return icon;
 }
 

@@ -1,6 +1,6 @@
 # Kadrant's pictures and icon, embedded with Qt's resource system and looked up by numeric id.
 if(KADRANT_BUILD_GUI)
-    add_library(kadrant_resources STATIC Pictures.h Pictures.cpp)
+    add_library(kadrant_resources STATIC PictureIds.h Pictures.h Pictures.cpp)
     target_include_directories(kadrant_resources PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(kadrant_resources PUBLIC Qt6::Gui)
     # The target form links the resource objects into every executable that links the library.

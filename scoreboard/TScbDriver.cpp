@@ -26,7 +26,7 @@ TScbDriver::~TScbDriver() {
 void TScbDriver::Setup(int boardCode, int portCode) {
     BoardCode = boardCode;
     LineCount = 1;
-    PacingPeriod = 100;
+    PacingPeriod = TickPeriodMs;
     if (boardCode == BoardLineMessage) {
         SetLineParams(portCode, LineMessageBaud, LineMessageDataBits, OneStopBit, NoParity,
                       ReceiveBufferSize, SendBufferSize);

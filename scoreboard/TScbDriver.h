@@ -6,6 +6,7 @@
 
 #include "scoreboard/TScbMessage.h"
 #include "scoreboard/TScbThread.h"
+#include "scoreboard/Tick.h"
 #include "serial/TLineStatus.h"
 #include "serial/TSerial.h"
 
@@ -60,7 +61,7 @@ public:
 
 protected:
     int LineCount = 1;
-    int PacingPeriod = 100; // ms between two looks at the queue
+    int PacingPeriod = TickPeriodMs; // ms between two looks at the queue
     int BoardCode = BoardNone;
     std::unique_ptr<TScbThread> Thread;
     std::optional<std::chrono::steady_clock::time_point> TickPlace;

@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is needed, checks the folders' dependencies and the formatting, builds everything
-# with warnings as errors and runs every test: the plain build, the Debian package check, then the
-# whole suite again under ASan+UBSan and under TSan.
-#   KADRANT_QUICK=1 bash scripts/test.sh    the plain build and its tests only
+# The test command (CI runs it). Cheap checks first, so that a wrong include or a badly formatted
+# file fails in seconds: the folders' dependencies, then the formatting. Then the plain build with
+# warnings as errors and every test, the Debian package check, the fuzz targets (clang) each on its
+# seeds for a bounded time, and the whole suite again under ASan+UBSan and under TSan. Each step
+# prints how long it took.
+#   KADRANT_QUICK=1 bash scripts/test.sh    the checks, the plain build and its tests only
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/check-deps.sh
-KADRANT_WERROR=ON bash scripts/build.sh default
-bash scripts/check-format.sh
-ctest --preset default -j2
-bash scripts/check-package.sh build
+step() {
+    local start=$SECONDS
+    echo "== $*"
+    "$@"
+    echo "== $* : $((SECONDS - start)) s"
+}
+step bash scripts/check-deps.sh
+step bash scripts/install-deps.sh
+step bash scripts/check-format.sh
+step env KADRANT_WERROR=ON bash scripts/build.sh default
+step ctest --preset default -j2
+step bash scripts/check-package.sh build
 if [ "${KADRANT_QUICK:-0}" != 1 ]; then
-    bash scripts/sanitizers.sh asan tsan
+    step bash scripts/fuzz.sh
+    step bash scripts/sanitizers.sh asan tsan
 fi
+echo "== test.sh: $SECONDS s in all"

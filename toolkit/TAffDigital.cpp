@@ -17,7 +17,7 @@ TAffDigital::TAffDigital(QWidget* parent, int id, int x, int y, int digits, int 
     : QWidget(parent), Digits(digits < 0 ? 0 : digits), CtrlId(id), CurrentValue(initialValue),
       Digits_(static_cast<std::size_t>(Digits), ' ') {
     // The strip is loaded once; painting only copies cells from it.
-    Strip = QPixmap::fromImage(KadrantPicture(115));
+    Strip = QPixmap::fromImage(KadrantPicture(picture::DigitStrip));
     Cell = QSize(Strip.width(), Strip.height() / StripCells);
     setGeometry(x, y, (Digits + 3) * Cell.width(), Cell.height());
     // No background of its own: the gaps show what lies beneath.

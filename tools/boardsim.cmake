@@ -15,9 +15,14 @@ add_library(kadrant_boardsim_core STATIC
 target_include_directories(kadrant_boardsim_core PUBLIC ${PROJECT_SOURCE_DIR})
 set_target_properties(kadrant_boardsim_core PROPERTIES AUTOMOC OFF)
 
+# The live line's feed, one for the windowed and the full-screen board: the view is passed in.
+add_library(kadrant_boardsim_feed STATIC
+    ${_boardsim}/TBoardLiveFeed.cpp ${_boardsim}/TBoardLiveFeed.h ${_boardsim}/TBoardView.h)
+target_include_directories(kadrant_boardsim_feed PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kadrant_boardsim_feed PUBLIC kadrant_boardsim_core Qt6::Core)
+
 add_executable(kadrant-boardsim ${_boardsim}/main.cpp
     ${_boardsim}/TBoardWindow.cpp ${_boardsim}/TBoardWindow.h
-    ${_boardsim}/TBoardLiveFeed.cpp ${_boardsim}/TBoardLiveFeed.h
     ${_boardsim}/TBoardReplayFeed.cpp ${_boardsim}/TBoardReplayFeed.h)
 target_include_directories(kadrant-boardsim PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(kadrant-boardsim PRIVATE kadrant_boardsim_core Qt6::Widgets)
+target_link_libraries(kadrant-boardsim PRIVATE kadrant_boardsim_feed Qt6::Widgets)

@@ -2,6 +2,7 @@
 // field out of range stops it with its message, a held key presses once, and Escape does nothing.
 #include "tests/support/MainWindowFixture.h"
 
+#include "app/TPushKeys.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/TDecButton.h"
 
@@ -68,6 +69,30 @@ INSTANTIATE_TEST_SUITE_P(
         TKeyRow{"CountUpPageDownStarts", IdCountUp, {Qt::Key_PageDown}, {"        0"}, true, 0},
         TKeyRow{"TestResetThenStart", IdTest, {Qt::Key_F7, Qt::Key_F5}, {"000000000"}, true, 0}),
     [](const testing::TestParamInfo<TKeyRow>& row) { return std::string(row.param.Name); });
+
+struct TKeyCase {
+    const char* Name;
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers;
+    int Control; // 0: left to the focused control
+};
+
+class KeyMap : public testing::TestWithParam<TKeyCase> {};
+
+// The keypad's Page Down and Page Up (NumLock off) carry the keypad flag and are still the bare
+// keys; Ctrl, Alt or Shift leave a key to the focused control.
+TEST_P(KeyMap, PressesItsButtonOnlyAsTheBareKey) {
+    EXPECT_EQ(PushKeyControl(GetParam().Key, GetParam().Modifiers), GetParam().Control);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyMap,
+    testing::Values(TKeyCase{"KeypadPageDown", Qt::Key_PageDown, Qt::KeypadModifier, IdStart},
+                    TKeyCase{"KeypadPageUp", Qt::Key_PageUp, Qt::KeypadModifier, IdStop},
+                    TKeyCase{"F7", Qt::Key_F7, Qt::NoModifier, IdReset},
+                    TKeyCase{"ShiftPageDown", Qt::Key_PageDown, Qt::ShiftModifier, 0},
+                    TKeyCase{"CtrlF5", Qt::Key_F5, Qt::ControlModifier, 0}),
+    [](const testing::TestParamInfo<TKeyCase>& row) { return std::string(row.param.Name); });
 
 TEST_F(MainWindow, TooltipsNameTheKeys) {
     Start();

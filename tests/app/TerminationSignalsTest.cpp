@@ -1,20 +1,17 @@
 // A stop from outside (SIGTERM, SIGINT, SIGHUP) becomes a close on the window's thread, so the
 // settings are saved; it must not end the process on the spot.
 #include "app/TTerminationSignals.h"
+#include "tests/support/WaitFor.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
 
+// The close runs from the event loop: it is kept turning while waiting.
 bool WaitFor(const int& counter, int wanted) {
-    QElapsedTimer timer;
-    timer.start();
-    while (counter < wanted && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return counter >= wanted;
+    return QTest::qWaitFor([&] { return counter >= wanted; }, testwait::ScaledMs(5000));
 }
 
 } // namespace

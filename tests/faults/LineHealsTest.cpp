@@ -4,6 +4,7 @@
 
 #include "app/LineTitle.h"
 #include "scoreboard/TScbDriver.h"
+#include "tests/support/WaitFor.h"
 
 #include <QComboBox>
 #include <set>
@@ -58,12 +59,9 @@ protected:
     LineHeals() { Program.Driver.SetRetryPeriod(std::chrono::milliseconds(300)); }
 
     // Lets the window's own timer run until the frame's title reads `title`.
-    bool TitleBecomes(const QString& title, int maxMs = 3000) {
-        QElapsedTimer waited;
-        waited.start();
-        while (Frame->windowTitle() != title && waited.elapsed() < maxMs)
-            QTest::qWait(20);
-        return Frame->windowTitle() == title;
+    bool TitleBecomes(const QString& title) {
+        return QTest::qWaitFor([&] { return Frame->windowTitle() == title; },
+                               testwait::ScaledMs(3000));
     }
 
     void PickPort(int code) {

@@ -20,6 +20,7 @@ using testline::TPtyLine;
 using testline::TTempWorkDir;
 using namespace std::chrono_literals;
 
+using testwait::Scaled;
 using testwait::WaitFor;
 
 namespace {
@@ -65,7 +66,7 @@ TEST_F(LineWatchdog, PulledCableIsSeenAndTheReplugShowsTheLastTextOnce) {
     Line = std::make_unique<TPtyLine>(1);
     const auto replugged = std::chrono::steady_clock::now();
     ASSERT_TRUE(Becomes(TLineStatus::Working));
-    EXPECT_LT(std::chrono::steady_clock::now() - replugged, 2 * Period + 300ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - replugged, 2 * Period + Scaled(300ms));
     EXPECT_EQ(Line->ReadUntilQuiet(3 * Period.count()),
               BlankLines() + LineMessage('0', "A      39"));
     Driver.SetLineText(1, "       38");
@@ -125,7 +126,7 @@ TEST_F(LineWatchdog, CloseDuringAnOutageIsPromptAndEndsTheTries) {
     std::this_thread::sleep_for(Period + 50ms); // a try is due about now
     const auto begin = std::chrono::steady_clock::now();
     Driver.Close();
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, 150ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, Scaled(150ms));
     EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Off);
     // The port appears after the close: nobody takes it.
     std::filesystem::remove("ports/Com1");

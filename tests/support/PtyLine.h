@@ -3,6 +3,8 @@
 // line or check its settings).
 #pragma once
 
+#include "tests/support/WaitFor.h"
+
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -67,10 +69,13 @@ public:
         Master = -1;
     }
 
-    // Everything that arrives until the line has been quiet for quietMs, or until maxMs passed.
+    // Everything that arrives until the line has been quiet for quietMs, or until maxMs (scaled)
+    // passed. The quiet window is what the caller calls quiet, shorter than any traffic it expects
+    // to go on (a running count's seconds), so it is not stretched.
     std::string ReadUntilQuiet(int quietMs = 300, int maxMs = 5000) {
         std::string bytes;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+        auto deadline =
+            std::chrono::steady_clock::now() + testwait::Scaled(std::chrono::milliseconds(maxMs));
         while (std::chrono::steady_clock::now() < deadline) {
             pollfd p{Master, POLLIN, 0};
             if (poll(&p, 1, quietMs) <= 0)
@@ -84,10 +89,11 @@ public:
         return bytes;
     }
 
-    // Exactly count bytes, or fewer if they do not come within maxMs.
+    // Exactly count bytes, or fewer if they do not come within maxMs (scaled).
     std::string ReadBytes(size_t count, int maxMs = 5000) {
         std::string bytes;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+        auto deadline =
+            std::chrono::steady_clock::now() + testwait::Scaled(std::chrono::milliseconds(maxMs));
         while (bytes.size() < count) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());

@@ -1,4 +1,5 @@
 #include "app/TQtSoundPlayer.h"
+#include "tests/support/WaitFor.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,10 +72,10 @@ TEST_F(QtSoundPlayerTest, FileThatIsNotASoundBeepsEveryTime) {
     const std::string path = PathOf("notes.wav");
     std::ofstream(path) << "these are not samples, just some text long enough to be read";
     player.Play(path.c_str());
-    EXPECT_TRUE(QTest::qWaitFor([this] { return beeps == 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return beeps == 1; }, testwait::ScaledMs(5000)));
     // The same failed file again is tried afresh and beeps again.
     player.Play(path.c_str());
-    EXPECT_TRUE(QTest::qWaitFor([this] { return beeps == 2; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return beeps == 2; }, testwait::ScaledMs(5000)));
 }
 
 TEST_F(QtSoundPlayerTest, ValidWavDoesNotBeep) {

@@ -3,6 +3,7 @@
 #include "ToolkitTestSupport.h"
 
 #include "scoreboard/TTemps.h"
+#include "tests/support/WaitFor.h"
 #include "toolkit/TEditAlpha.h"
 #include "toolkit/TEditNum.h"
 #include "toolkit/TEditTemps.h"
@@ -94,7 +95,8 @@ TEST_F(InputFields, TenDigitsShowTheRangeMessageAndKeepTheTypedNumber) {
     EXPECT_EQ(Alerts.Messages[0].Owner, Dialog.Number);
     EXPECT_NE(Alerts.FocusDuringMessage[0], Dialog.Number);
     EXPECT_EQ(Dialog.Number->text(), "2147483647");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Dialog.Number->hasFocus(); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Dialog.Number->hasFocus(); }, testwait::ScaledMs(5000)));
 }
 
 TEST_F(InputFields, SixteenBitNumberIsClampedToItsType) {

@@ -3,6 +3,7 @@
 // a button whose press set it off is not left drawn pressed; a closing window shows nothing.
 #include "ToolkitTestSupport.h"
 
+#include "tests/support/WaitFor.h"
 #include "toolkit/TEditNum.h"
 #include "toolkit/TEditRadio.h"
 
@@ -81,8 +82,8 @@ TEST_F(RangeMessageFocus, EachAttemptToLeaveShowsTheMessageAgain) {
     for (int attempt = 1; attempt <= 3; ++attempt) {
         QTest::keyClick(Dialog.Field, Qt::Key_Tab);
         EXPECT_EQ(Messages.Shown, attempt);
-        ASSERT_TRUE(
-            QTest::qWaitFor([this] { return QApplication::activeWindow() == &Dialog; }, 1000))
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &Dialog; },
+                                    testwait::ScaledMs(1000)))
             << "attempt " << attempt;
         ASSERT_TRUE(Dialog.Field->hasFocus()) << "attempt " << attempt;
     }
@@ -93,9 +94,10 @@ TEST_F(RangeMessageFocus, RadioButtonWhosePressSetOffTheMessageLooksAsItIs) {
     QRadioButton* radio = Dialog.Radio;
     QTest::mousePress(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
     EXPECT_EQ(Messages.Shown, 1);
-    EXPECT_TRUE(QTest::qWaitFor([radio] { return !radio->isDown(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([radio] { return !radio->isDown(); }, testwait::ScaledMs(1000)));
     EXPECT_FALSE(radio->isChecked());
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Dialog.Field->hasFocus(); }, 1000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return Dialog.Field->hasFocus(); }, testwait::ScaledMs(1000)));
     // The operator's next click on it is an ordinary click.
     QTest::mouseRelease(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
 }

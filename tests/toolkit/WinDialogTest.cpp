@@ -2,6 +2,7 @@
 // a result, window timers, group-box colours and the deletion of listed controls.
 #include "ToolkitTestSupport.h"
 
+#include "tests/support/WaitFor.h"
 #include "toolkit/TDecButton.h"
 #include "toolkit/TDecGroupBox.h"
 #include "toolkit/TEditAlpha.h"
@@ -202,7 +203,7 @@ TEST(WinDialogEvents, WindowTimerGoesThroughTheEventTableUntilKilled) {
     DerivedTableDialog dialog;
     dialog.Create();
     EXPECT_EQ(dialog.SetTimer(101, 5), 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Calls.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Calls.empty(); }, testwait::ScaledMs(5000)));
     EXPECT_EQ(dialog.Calls.front(), "base timer"); // the derived table has no timer entry
     EXPECT_EQ(dialog.KillTimer(101), 1);
     EXPECT_EQ(dialog.KillTimer(101), 0);

@@ -1,9 +1,10 @@
 // The board on a TV: how large the characters come out on a given screen, which screen it goes
 // on when screens come and go, and that the window repaints only when what it shows changes.
 #include "tests/support/PtyLine.h"
+#include "tests/support/WaitFor.h"
+#include "tools/boardsim/TBoardLiveFeed.h"
 #include "tools/boardsim/TBoardSession.h"
 #include "tools/boardsim/TPtyPort.h"
-#include "tools/boardsim/TTvBoardFeed.h"
 #include "tools/boardsim/TTvBoardWindow.h"
 #include "tools/boardsim/TTvLayout.h"
 
@@ -103,17 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TScreenCase{"NoScreen", {}, 1, "", -1}),
     [](const ::testing::TestParamInfo<TScreenCase>& param) { return param.param.Name; });
 
-bool WaitFor(const std::function<bool()>& done, int maxMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > maxMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 // Writes to the line as a program that opened ComN would: raw, whole messages.
 class TSender {
 public:
@@ -141,7 +131,7 @@ TEST(TvBoardWindow, FedOverTheLineRepaintsOnlyWhenTheLineOnShowChanges) {
     ASSERT_TRUE(port.Create(dir.Path.string(), 3, error)) << error;
     TBoardSession session;
     TTvBoardWindow window(session.Board, 1, 0);
-    new TTvBoardFeed(session, port.MasterFd(), window);
+    new TBoardLiveFeed(session, port.MasterFd(), window, &window);
     window.Start();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.geometry(), window.screen()->geometry());
@@ -168,9 +158,12 @@ TEST(TvBoardWindow, FedOverTheLineRepaintsOnlyWhenTheLineOnShowChanges) {
         int before = window.PaintCount();
         ASSERT_TRUE(line.Send(step.Bytes));
         (step.Valid ? received : malformed) += 1;
-        ASSERT_TRUE(WaitFor([&] {
-            return session.Board.Received() == received && session.Board.Malformed() == malformed;
-        }));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return session.Board.Received() == received &&
+                       session.Board.Malformed() == malformed;
+            },
+            testwait::ScaledMs(5000)));
         QTest::qWait(60); // room for a repaint that should not come
         EXPECT_EQ(window.PaintCount() - before, step.Paints) << step.Bytes;
     }
@@ -244,7 +237,7 @@ TEST(TvBoardProgram, LinksItsPortAndRemovesTheLinkOnSigterm) {
     std::string link = (dir.Path / "ports" / "Com2").string();
     int status =
         RunProgram({"--fullscreen", "--port", "2", "--dir", dir.Path.string()}, [&](pid_t child) {
-            EXPECT_TRUE(WaitFor([&] { return std::filesystem::is_symlink(link); }));
+            EXPECT_TRUE(testwait::WaitFor([&] { return std::filesystem::is_symlink(link); }));
             QTest::qWait(300); // well into its event loop
             kill(child, SIGTERM);
         });

@@ -1,30 +1,38 @@
 #include "tools/boardsim/TBoardLiveFeed.h"
 
-#include "tools/boardsim/TBoardWindow.h"
+#include "tools/boardsim/TBoardView.h"
 
 #include <QSocketNotifier>
+#include <QString>
 #include <QTimer>
 
-TBoardLiveFeed::TBoardLiveFeed(TBoardSession& session, int masterFd, TBoardWindow& window)
-    : QObject(&window), Session(session), MasterFd(masterFd), Window(window),
-      Notifier(new QSocketNotifier(masterFd, QSocketNotifier::Read, this)),
-      QuietTimer(new QTimer(this)) {
+namespace {
+// How often a message cut short is looked for: it is flagged once the line has been quiet long
+// enough.
+constexpr int QuietCheckMs = 200;
+} // namespace
+
+TBoardLiveFeed::TBoardLiveFeed(TBoardSession& session, int masterFd, TBoardView& view,
+                               QObject* parent)
+    : QObject(parent), Session(session), MasterFd(masterFd), View(view),
+      Notifier(new QSocketNotifier(masterFd, QSocketNotifier::Read, this)) {
     connect(Notifier, &QSocketNotifier::activated, this, &TBoardLiveFeed::ReadLine);
-    connect(QuietTimer, &QTimer::timeout, this, &TBoardLiveFeed::CheckQuiet);
-    QuietTimer->start(200);
+    auto* quiet = new QTimer(this);
+    connect(quiet, &QTimer::timeout, this, &TBoardLiveFeed::CheckQuiet);
+    quiet->start(QuietCheckMs);
 }
 
 void TBoardLiveFeed::ReadLine() {
     std::vector<TBoardEvent> events;
     if (!Session.ReadFrom(MasterFd, events, TBoardLog::MonotonicMs())) {
         Notifier->setEnabled(false);
-        Window.SetNote(QStringLiteral("line closed"));
+        View.SetNote(QStringLiteral("line closed"));
     }
     if (!events.empty())
-        Window.update();
+        View.Refresh();
 }
 
 void TBoardLiveFeed::CheckQuiet() {
     if (!Session.Idle(TBoardLog::MonotonicMs()).empty())
-        Window.update();
+        View.Refresh();
 }

@@ -1,5 +1,6 @@
-// Feeds the window from the live line: reads the pseudo-terminal's master when it has bytes and
-// now and then flags a message that lost its end.
+// Feeds a board view from the live line: reads the pseudo-terminal's master when it has bytes and
+// now and then flags a message that lost its end. The windowed and the full-screen board share it;
+// only the view differs.
 #pragma once
 
 #include "tools/boardsim/TBoardSession.h"
@@ -7,13 +8,12 @@
 #include <QObject>
 
 class QSocketNotifier;
-class QTimer;
-class TBoardWindow;
+class TBoardView;
 
 class TBoardLiveFeed : public QObject {
     Q_OBJECT
 public:
-    TBoardLiveFeed(TBoardSession& session, int masterFd, TBoardWindow& window);
+    TBoardLiveFeed(TBoardSession& session, int masterFd, TBoardView& view, QObject* parent);
 
 private:
     void ReadLine();
@@ -21,7 +21,6 @@ private:
 
     TBoardSession& Session;
     int MasterFd;
-    TBoardWindow& Window;
+    TBoardView& View;
     QSocketNotifier* Notifier;
-    QTimer* QuietTimer;
 };

@@ -4,16 +4,18 @@
 #pragma once
 
 #include "tools/boardsim/TBoardLines.h"
+#include "tools/boardsim/TBoardView.h"
 
 #include <QWidget>
 
-class TBoardWindow : public QWidget {
+class TBoardWindow : public QWidget, public TBoardView {
     Q_OBJECT
 public:
     TBoardWindow(const TBoardLines& board, const QString& label);
     QSize sizeHint() const override;
+    void Refresh() override { update(); }
     // A word after the counts: "line closed", the replay's progress.
-    void SetNote(const QString& note);
+    void SetNote(const QString& note) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

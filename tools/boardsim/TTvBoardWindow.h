@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tools/boardsim/TBoardLines.h"
+#include "tools/boardsim/TBoardView.h"
 #include "tools/boardsim/TTvLayout.h"
 
 #include <QHash>
@@ -16,7 +17,7 @@
 
 class QScreen;
 
-class TTvBoardWindow : public QWidget {
+class TTvBoardWindow : public QWidget, public TBoardView {
     Q_OBJECT
 public:
     // `screenNumber` 1-based; 0 means the second screen if there is one, else the first.
@@ -25,7 +26,9 @@ public:
     // Goes full screen on the chosen screen.
     void Start();
     // The board may have changed: repaints the characters on show that did.
-    void Refresh();
+    void Refresh() override;
+    // The TV only ever shows the lines: no note of a closed line or a malformed message.
+    void SetNote(const QString&) override {}
 
     int PaintCount() const { return Paints; }
     const TTvLayout& Layout() const { return Current; }

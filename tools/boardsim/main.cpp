@@ -13,7 +13,6 @@
 #include "tools/boardsim/TBoardSession.h"
 #include "tools/boardsim/TBoardWindow.h"
 #include "tools/boardsim/TPtyPort.h"
-#include "tools/boardsim/TTvBoardFeed.h"
 #include "tools/boardsim/TTvBoardWindow.h"
 
 #include <QApplication>
@@ -220,7 +219,7 @@ public:
     TPlugSwitch(TBoardSession& session, TPtyPort& port, TBoardWindow& window,
                 const TOptions& options)
         : Session(session), Port(port), Window(window), Options(options) {
-        Feed = new TBoardLiveFeed(Session, Port.MasterFd(), Window);
+        Feed = new TBoardLiveFeed(Session, Port.MasterFd(), Window, &Window);
         Window.installEventFilter(this);
         ScheduleNext();
     }
@@ -250,7 +249,7 @@ private:
         if (!TogglePlug(Port, Options.Port))
             return;
         if (Port.IsPlugged()) {
-            Feed = new TBoardLiveFeed(Session, Port.MasterFd(), Window);
+            Feed = new TBoardLiveFeed(Session, Port.MasterFd(), Window, &Window);
             Window.SetNote(QString());
         } else {
             Window.SetNote(QStringLiteral("unplugged"));
@@ -289,7 +288,7 @@ int RunLive(int argc, char** argv, const TOptions& options) {
     QApplication app(argc, argv);
     if (options.Fullscreen) {
         TTvBoardWindow tv(session.Board, options.TvLines, options.Screen);
-        new TTvBoardFeed(session, port.MasterFd(), tv);
+        new TBoardLiveFeed(session, port.MasterFd(), tv, &tv);
         tv.Start();
         return app.exec();
     }

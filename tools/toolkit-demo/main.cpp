@@ -37,10 +37,10 @@ public:
         for (int code = 1; code <= 26; ++code)
             Ports.AddString(("Com" + std::to_string(code)).c_str());
 
-        new TDecButton(this, IdStart, 119);
-        new TDecButton(this, IdStop, 120);
-        new TDecButton(this, IdReset, 121);
-        new TDecButton(this, IdBrowse, 123);
+        new TDecButton(this, IdStart, picture::Start);
+        new TDecButton(this, IdStop, picture::Stop);
+        new TDecButton(this, IdReset, picture::Reset);
+        new TDecButton(this, IdBrowse, picture::Browse);
         for (int id : {IdScoreboardBox, IdFunctionsBox, IdDisplayBox, IdSoundBox})
             GroupBoxList.Add(new TDecGroupBox(this, id));
         ComboList.Add(
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     auto* dialog = new TDemoDialog;
     TFrameWindow frame(dialog, QStringLiteral("Kadrant"));
-    frame.setWindowIcon(KadrantIcon(10));
+    frame.setWindowIcon(KadrantIcon(picture::WindowIcon));
     frame.move(40, 40);
     frame.show();
     // --quit-after MS ends the demo by itself (for screenshots).
