@@ -6,7 +6,7 @@ target_include_directories(kadrant_remote_protocol PUBLIC ${PROJECT_SOURCE_DIR})
 set_target_properties(kadrant_remote_protocol PROPERTIES AUTOMOC OFF)
 
 # The push-button keys and the control socket belong to the main window (declared in main.cmake,
-# which comes first).
+# which app/CMakeLists.txt includes first).
 if(KADRANT_BUILD_GUI)
     target_sources(kadrant_mainwindow PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/TPushKeys.cpp ${CMAKE_CURRENT_LIST_DIR}/TPushKeys.h
