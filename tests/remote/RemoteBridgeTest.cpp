@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <thread>
 
 using testwait::WaitFor;
@@ -210,6 +211,28 @@ TEST_F(RemoteBridge, CommandThatGotNoAnswerIs504AndNeverSentAgain) {
     result = Call("POST", "/api/stop?token=" + Token);
     EXPECT_EQ(result.Status, 200) << "the late reply to plus must not be taken for stop's";
     EXPECT_EQ(WithoutWatcher(Peer->Commands()), (std::vector<std::string>{"plus", "stop"}));
+}
+
+TEST_F(RemoteBridge, CommandsWaitingForKadrantAreBoundedAndTheRestRefusedAtOnce) {
+    TRemoteServerConfig config;
+    config.CommandTimeoutMs = 500;
+    config.Limits.QueuedJobs = 1;
+    StartBridge(config);
+    Peer->SetSilent(true);
+    std::vector<std::unique_ptr<TRawHttp>> presses;
+    for (int i = 0; i < 3; ++i) {
+        presses.push_back(std::make_unique<TRawHttp>(Port));
+        ASSERT_TRUE(presses.back()->Send("POST /api/plus?token=" + Token + " HTTP/1.1\r\n\r\n"));
+        // The first one is with Kadrant, the next waits, the last finds no room.
+        if (i == 0) {
+            ASSERT_TRUE(WaitFor([&] { return WithoutWatcher(Peer->Commands()).size() == 1; }));
+        }
+    }
+    std::multiset<int> statuses;
+    for (auto& press : presses)
+        statuses.insert(press->Answer().Status);
+    EXPECT_EQ(statuses, (std::multiset<int>{429, 504, 504}));
+    EXPECT_EQ(WithoutWatcher(Peer->Commands()), (std::vector<std::string>{"plus", "plus"}));
 }
 
 TEST_F(RemoteBridge, LiveEventsFollowTheStateAndKadrantsComings) {

@@ -1,26 +1,19 @@
 #include "tools/remote/THttpServer.h"
 
+#include "tools/remote/TStreamPump.h"
+#include "tools/remote/TWorkQueue.h"
+
 #include <arpa/inet.h>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <linux/sockios.h>
 #include <microhttpd.h>
-#include <mutex>
 #include <netinet/in.h>
 #include <optional>
-#include <poll.h>
-#include <set>
 #include <strings.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 #include <unordered_map>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Beyond our own bound, so that connections being shed (closed on the event thread's next turn)
 // never make the library itself turn a newcomer away.
@@ -32,22 +25,6 @@ struct TExchange {
     std::size_t BodyBytes = 0;
     bool Queued = false;            // handed to the worker; the connection is suspended
     std::optional<THttpReply> Done; // the worker's reply
-};
-
-struct TStreamState {
-    THttpServer::TImpl* Server = nullptr;
-    MHD_Connection* Connection = nullptr;
-    int Fd = -1;
-    std::shared_ptr<THttpStream> Stream;
-    std::string Pending;
-    std::size_t Sent = 0;
-    bool Suspended = false;          // by us, waiting for WakeStreams
-    Clock::time_point UnsentSince{}; // the kernel has held unsent bytes since (epoch: none)
-};
-
-struct TJob {
-    MHD_Connection* Connection;
-    TExchange* Exchange;
 };
 
 bool SameName(const char* a, const char* b) {
@@ -89,11 +66,6 @@ bool FramedStrictly(MHD_Connection* connection, std::size_t& length) {
     return true;
 }
 
-bool PeerGone(int fd) {
-    pollfd p{fd, POLLRDHUP, 0};
-    return poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
-}
-
 THttpReply JsonReply(int status, const char* json, bool close) {
     THttpReply reply;
     reply.Status = status;
@@ -124,18 +96,12 @@ struct THttpServer::TImpl {
     MHD_Daemon* Daemon = nullptr;
     // Event thread only.
     std::unordered_map<TConnectionGuard::TId, int> Fds;
+    TStreamPump Pump;
+    TWorkQueue Work;
 
-    std::mutex StreamMutex;
-    std::set<TStreamState*> Streams;
-    bool Stopping = false;
-
-    std::mutex JobMutex;
-    std::condition_variable JobReady;
-    std::deque<TJob> Jobs;
-    bool JobsStopping = false;
-    std::thread Worker;
-
-    explicit TImpl(THttpLimits limits) : Limits(limits), Guard(limits.Connections) {}
+    explicit TImpl(THttpLimits limits)
+        : Limits(limits), Guard(limits.Connections), Pump(limits.StallTime),
+          Work(limits.QueuedJobs, limits.StreamTick, [this] { Pump.WakeAll(); }) {}
 
     static TConnectionGuard::TId Id(MHD_Connection* connection) {
         return reinterpret_cast<TConnectionGuard::TId>(connection);
@@ -243,71 +209,29 @@ struct THttpServer::TImpl {
         Guard.SetBusy(Id(connection), false);
     }
 
-    // ---- the worker --------------------------------------------------------------------------
+    // ---- the worker and the streams ----------------------------------------------------------
 
+    // The connection waits, suspended, for the worker's reply; whatever happens, the reply (the
+    // worker's, or a refusal) comes through the same resume.
     MHD_Result Defer(MHD_Connection* connection, TExchange* exchange) {
-        {
-            std::lock_guard<std::mutex> lock(JobMutex);
-            if (JobsStopping)
-                return Queue(connection,
-                             JsonReply(503, "{\"error\":\"the bridge is stopping\"}", true));
-            if (Jobs.size() >= Limits.QueuedJobs)
-                return Queue(connection,
-                             JsonReply(429, "{\"error\":\"too many requests at once\"}", false));
-            exchange->Queued = true;
-            Jobs.push_back({connection, exchange});
-            MHD_suspend_connection(connection);
-        }
-        JobReady.notify_one();
+        exchange->Queued = true;
+        MHD_suspend_connection(connection);
+        auto answer = [connection, exchange](THttpReply reply) {
+            exchange->Done = std::move(reply);
+            MHD_resume_connection(connection);
+        };
+        bool taken = Work.Post(
+            {[answer, exchange] { answer(exchange->Answer.Later()); },
+             [answer] { answer(JsonReply(503, "{\"error\":\"the bridge is stopping\"}", true)); }});
+        if (!taken)
+            answer(JsonReply(429, "{\"error\":\"too many requests at once\"}", false));
         return MHD_YES;
     }
 
-    void Work() {
-        auto nextTick = Clock::now() + Limits.StreamTick;
-        for (;;) {
-            std::optional<TJob> job;
-            {
-                std::unique_lock<std::mutex> lock(JobMutex);
-                JobReady.wait_until(lock, nextTick,
-                                    [this] { return JobsStopping || !Jobs.empty(); });
-                if (JobsStopping)
-                    return;
-                if (!Jobs.empty()) {
-                    job = Jobs.front();
-                    Jobs.pop_front();
-                }
-            }
-            if (job) {
-                job->Exchange->Done = job->Exchange->Answer.Later();
-                MHD_resume_connection(job->Connection);
-            }
-            if (Clock::now() >= nextTick) {
-                WakeStreams();
-                nextTick = Clock::now() + Limits.StreamTick;
-            }
-        }
-    }
-
-    // ---- streams -----------------------------------------------------------------------------
-
     MHD_Result StartStream(MHD_Connection* connection, TExchange* exchange) {
-        const MHD_ConnectionInfo* fd =
-            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-        auto* state = new TStreamState;
-        state->Server = this;
-        state->Connection = connection;
-        state->Fd = fd != nullptr ? fd->connect_fd : -1;
-        state->Stream = exchange->Answer.Stream;
-        MHD_Response* response = MHD_create_response_from_callback(
-            MHD_SIZE_UNKNOWN, 1024, &TImpl::ReadStream, state, &TImpl::FreeStream);
-        if (response == nullptr) {
-            delete state;
+        MHD_Response* response = Pump.Open(connection, exchange->Answer.Stream);
+        if (response == nullptr)
             return MHD_NO;
-        }
-        {
-            std::lock_guard<std::mutex> lock(StreamMutex);
-            Streams.insert(state);
-        }
         Decorate(response, exchange->Answer.Reply);
         // While it is not suspended, a stream is writing: no progress for this long is a client
         // that takes nothing.
@@ -318,71 +242,6 @@ struct THttpServer::TImpl {
             connection, static_cast<unsigned>(exchange->Answer.Reply.Status), response);
         MHD_destroy_response(response);
         return queued;
-    }
-
-    static ssize_t ReadStream(void* cls, uint64_t, char* buffer, std::size_t max) {
-        auto* state = static_cast<TStreamState*>(cls);
-        return state->Server->Produce(*state, buffer, max);
-    }
-
-    static void FreeStream(void* cls) {
-        auto* state = static_cast<TStreamState*>(cls);
-        {
-            std::lock_guard<std::mutex> lock(state->Server->StreamMutex);
-            state->Server->Streams.erase(state);
-        }
-        delete state;
-    }
-
-    // True when what was sent has sat unread in the kernel for the stall time.
-    bool Stalled(TStreamState& state) const {
-        int unsent = 0;
-        if (ioctl(state.Fd, SIOCOUTQ, &unsent) != 0 || unsent <= 0) {
-            state.UnsentSince = {};
-            return false;
-        }
-        if (state.UnsentSince == Clock::time_point{})
-            state.UnsentSince = Clock::now();
-        return Clock::now() - state.UnsentSince >= Limits.StallTime;
-    }
-
-    ssize_t Produce(TStreamState& state, char* buffer, std::size_t max) {
-        if (PeerGone(state.Fd) || Stalled(state))
-            return MHD_CONTENT_READER_END_WITH_ERROR;
-        if (state.Sent == state.Pending.size()) {
-            state.Pending.clear();
-            state.Sent = 0;
-            // Under the lock, so that a wake-up cannot fall between looking and suspending.
-            std::lock_guard<std::mutex> lock(StreamMutex);
-            THttpStream::TStep step =
-                Stopping ? THttpStream::TStep::End : state.Stream->Next(state.Pending);
-            if (step == THttpStream::TStep::End)
-                return MHD_CONTENT_READER_END_OF_STREAM;
-            if (state.Pending.empty()) {
-                state.Suspended = true;
-                MHD_suspend_connection(state.Connection);
-                return 0;
-            }
-        }
-        std::size_t count = std::min(max, state.Pending.size() - state.Sent);
-        std::memcpy(buffer, state.Pending.data() + state.Sent, count);
-        state.Sent += count;
-        return static_cast<ssize_t>(count);
-    }
-
-    void WakeStreams() {
-        std::vector<MHD_Connection*> waking;
-        {
-            std::lock_guard<std::mutex> lock(StreamMutex);
-            for (TStreamState* state : Streams)
-                if (state->Suspended) {
-                    state->Suspended = false;
-                    waking.push_back(state->Connection);
-                }
-        }
-        // A suspended connection stays until resumed, and only whoever cleared the flag resumes it.
-        for (MHD_Connection* connection : waking)
-            MHD_resume_connection(connection);
     }
 
     // ---- callbacks ---------------------------------------------------------------------------
@@ -468,7 +327,7 @@ bool THttpServer::Start(THttpHandler handler) {
     if (impl.Daemon == nullptr)
         return false;
     impl.ListenFd = -1; // the daemon's now
-    impl.Worker = std::thread([&impl] { impl.Work(); });
+    impl.Work.Start();
     return true;
 }
 
@@ -476,31 +335,14 @@ void THttpServer::Stop() {
     TImpl& impl = *Impl;
     if (impl.Daemon == nullptr)
         return;
-    {
-        std::lock_guard<std::mutex> lock(impl.StreamMutex);
-        impl.Stopping = true;
-    }
-    impl.WakeStreams();
-    {
-        std::lock_guard<std::mutex> lock(impl.JobMutex);
-        impl.JobsStopping = true;
-    }
-    impl.JobReady.notify_all();
-    impl.Worker.join();
-    // The library must not be stopped with a connection still suspended.
-    std::deque<TJob> left;
-    {
-        std::lock_guard<std::mutex> lock(impl.JobMutex);
-        left.swap(impl.Jobs);
-    }
-    for (const TJob& job : left) {
-        job.Exchange->Done = JsonReply(503, "{\"error\":\"the bridge is stopping\"}", true);
-        MHD_resume_connection(job.Connection);
-    }
+    // The library must not be stopped with a connection still suspended: the streams end, the
+    // worker finishes its job and the waiting ones are refused, each resumed.
+    impl.Pump.Stop();
+    impl.Work.Stop();
     MHD_stop_daemon(impl.Daemon);
     impl.Daemon = nullptr;
 }
 
 void THttpServer::WakeStreams() {
-    Impl->WakeStreams();
+    Impl->Pump.WakeAll();
 }
