@@ -23,17 +23,21 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-void Say(const std::string& path, const char* why) {
-    std::fprintf(stderr, "kadrant: %s: %s; running without the control socket\n", path.c_str(),
-                 why);
-}
-
 } // namespace
 
 TControlSocket::TControlSocket(TControlHandler& handler, std::string path)
     : Handler(handler), Path(std::move(path)) {
     WatchTimer.setInterval(WatchPeriodMs);
     connect(&WatchTimer, &QTimer::timeout, this, [this] { CheckWatchers(); });
+    RetryTimer.setInterval(RetryPeriodMs);
+    connect(&RetryTimer, &QTimer::timeout, this, [this] {
+        std::string why;
+        if (!TryListen(why))
+            return;
+        RetryTimer.stop();
+        std::fprintf(stderr, "kadrant: %s: the control socket is this program's now\n",
+                     Path.c_str());
+    });
 }
 
 TControlSocket::~TControlSocket() {
@@ -43,22 +47,35 @@ TControlSocket::~TControlSocket() {
 bool TControlSocket::Listen() {
     if (IsListening())
         return true;
+    std::string why;
+    if (TryListen(why))
+        return true;
+    // Said once; the tries that follow are silent until one succeeds.
+    std::fprintf(stderr, "kadrant: %s: %s; running without the control socket\n", Path.c_str(),
+                 why.c_str());
+    sockaddr_un address;
+    if (MakeAddress(Path, address))
+        RetryTimer.start();
+    return false;
+}
+
+bool TControlSocket::TryListen(std::string& why) {
     sockaddr_un address;
     if (!MakeAddress(Path, address)) {
-        Say(Path, "path too long for a socket");
+        why = "path too long for a socket";
         return false;
     }
     struct stat existing;
     if (lstat(Path.c_str(), &existing) == 0) {
         if (!S_ISSOCK(existing.st_mode)) {
-            Say(Path, "exists and is not a socket (a file or a link); left as it is");
+            why = "exists and is not a socket (a file or a link); left as it is";
             return false;
         }
         // A socket someone answers on belongs to another running program; one nobody answers
         // on was left by a program that died.
         const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (probe < 0) {
-            Say(Path, std::strerror(errno));
+            why = std::strerror(errno);
             return false;
         }
         const int connected =
@@ -66,22 +83,22 @@ bool TControlSocket::Listen() {
         const int error = errno;
         close(probe);
         if (connected == 0) {
-            Say(Path, "another Kadrant is using it");
+            why = "another Kadrant is using it";
             return false;
         }
         if (error != ECONNREFUSED) {
-            Say(Path, std::strerror(error));
+            why = std::strerror(error);
             return false;
         }
         unlink(Path.c_str());
     } else if (errno != ENOENT) {
-        Say(Path, std::strerror(errno));
+        why = std::strerror(errno);
         return false;
     }
 
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        Say(Path, std::strerror(errno));
+        why = std::strerror(errno);
         return false;
     }
     // The file gets its mode at bind: only the same user may connect, from the first moment.
@@ -91,7 +108,7 @@ bool TControlSocket::Listen() {
     umask(previousMask);
     struct stat created;
     if (bound != 0 || listen(fd, 8) != 0 || lstat(Path.c_str(), &created) != 0) {
-        Say(Path, std::strerror(bound != 0 ? bindError : errno));
+        why = std::strerror(bound != 0 ? bindError : errno);
         if (bound == 0)
             unlink(Path.c_str());
         close(fd);
@@ -107,6 +124,7 @@ bool TControlSocket::Listen() {
 
 void TControlSocket::Close() {
     WatchTimer.stop();
+    RetryTimer.stop();
     for (auto& [id, client] : Clients)
         Drop(*client);
     if (!Executing)

@@ -34,13 +34,16 @@ public:
     static constexpr std::size_t OutputLimit = 64 * 1024;
     // How often the state is compared with what the watching clients last got.
     static constexpr int WatchPeriodMs = 20;
+    // How often a program running without the socket tries to take it.
+    static constexpr int RetryPeriodMs = 1000;
 
     TControlSocket(TControlHandler& handler, std::string path);
     ~TControlSocket() override;
 
     // Creates the socket. A stale socket left by a program that died is replaced; a socket
     // another program still answers on, or a path that is no socket (a file, a link), is left
-    // alone: one line on stderr says why, and the program runs without a control socket.
+    // alone: one line on stderr says why, and the program runs without a control socket while it
+    // tries again once a second, so that it takes the socket over when the other program ends.
     bool Listen();
     // Stops listening, drops every client and removes the socket file if it is still ours.
     void Close();
@@ -72,6 +75,7 @@ private:
     void Reap();
     void CheckWatchers();
     TClient* Find(int clientId);
+    bool TryListen(std::string& why);
 
     TControlHandler& Handler;
     const std::string Path;
@@ -85,4 +89,5 @@ private:
     // command may start inside it.
     bool Executing = false;
     QTimer WatchTimer;
+    QTimer RetryTimer;
 };

@@ -23,7 +23,7 @@ done
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 for package in libqt6widgets6 libqt6gui6 libqt6multimedia6 qt6-qpa-plugins fonts-liberation libc6 \
-               libcpp-httplib0.11 libqrencode4; do
+               libmicrohttpd12 libqrencode4; do
     grep -q "\b$package\b" <<<"$depends" || fail "$deb does not depend on $package"
 done
 

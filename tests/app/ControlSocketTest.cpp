@@ -268,6 +268,28 @@ TEST_F(ControlSocket, SocketIsTheUsersOnlyAndGoesWithTheWindow) {
     EXPECT_TRUE(client.Closed);
 }
 
+TEST_F(ControlSocket, SecondProgramTakesTheSocketWhenTheFirstEnds) {
+    const int first = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, ControlSocketName);
+    ASSERT_EQ(bind(first, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(first, 1), 0);
+    Start();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Dialog->OpenControlSocket());
+    close(first); // the first program ends and takes its socket with it
+    unlink(ControlSocketName);
+    QElapsedTimer waited;
+    waited.start();
+    while (!Dialog->Remote()->Server().IsListening() && waited.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    testing::internal::GetCapturedStderr();
+    EXPECT_LE(waited.elapsed(), 2000 * KADRANT_TIME_SCALE);
+    TClientEnd client;
+    EXPECT_EQ(client.Ask("reset"), "ok");
+}
+
 // What may already lie at the socket's path when the program starts.
 enum class TFound { Nothing, StaleSocket, LiveSocket, RegularFile, LinkToAFile };
 

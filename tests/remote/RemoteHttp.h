@@ -10,12 +10,24 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+struct TSeenReply {
+    int Status = 0;
+    std::string Body;
+};
+
 class TRawHttp {
 public:
-    explicit TRawHttp(int port) {
+    // From 127.0.0.1, or from `from` (another loopback address: another peer).
+    explicit TRawHttp(int port, const char* from = nullptr, int receiveBuffer = 0) {
         Fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
+        if (from != nullptr) {
+            inet_pton(AF_INET, from, &address.sin_addr);
+            bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
+        if (receiveBuffer > 0)
+            setsockopt(Fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         address.sin_port = htons(static_cast<uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (connect(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
@@ -55,6 +67,26 @@ public:
         return PeerClosed;
     }
     const std::string& All() const { return Received; }
+
+    // The status and body of the next answer (read to its Content-Length); status 0 when none.
+    TSeenReply Answer(int timeoutMs = 5000) {
+        TSeenReply answer;
+        std::size_t start = Consumed;
+        if (!ReadUntil("\r\n\r\n", timeoutMs))
+            return answer;
+        std::string head = Received.substr(start, Consumed - start);
+        std::size_t length = 0;
+        for (std::string name : {"Content-Length: ", "content-length: "})
+            if (std::size_t at = head.find(name); at != std::string::npos)
+                length = std::stoul(head.substr(at + name.size()));
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Received.size() < Consumed + length && ReadSome(deadline)) {
+        }
+        answer.Body = Received.substr(Consumed, length);
+        Consumed = std::min(Received.size(), Consumed + length);
+        answer.Status = head.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(head.c_str() + 9) : 0;
+        return answer;
+    }
 
 private:
     int Fd = -1;

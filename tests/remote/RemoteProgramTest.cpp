@@ -1,11 +1,13 @@
 // kadrant-remote as a program: what it prints for pairing, how it refuses a bad command line, and
 // that it stops cleanly on SIGTERM.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,12 +74,20 @@ TEST(RemoteProgram, PrintsThePairingUrlAndCodeAndStopsOnSigterm) {
     char pattern[] = "/tmp/kadrant-remote-prog-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     std::string dir = pattern;
+    // A token left readable by others is no secret: a new one, and one line that says so.
+    const std::string exposed = "0123456789abcdef0123456789abcdef";
+    std::ofstream(dir + "/remote-token") << exposed << "\n";
+    chmod((dir + "/remote-token").c_str(), 0644);
     {
         TRun run({"--dir", dir, "--listen", "127.0.0.1:0"});
         ASSERT_TRUE(run.ReadUntil("\u2588\n")) << run.Text;
         std::string token;
         std::getline(std::ifstream(dir + "/remote-token"), token);
         ASSERT_EQ(token.size(), 32u);
+        EXPECT_NE(token, exposed);
+        EXPECT_NE(run.Text.find("remote-token was readable by other users: replaced"),
+                  std::string::npos)
+            << run.Text;
         EXPECT_NE(run.Text.find("new pairing token"), std::string::npos) << run.Text;
         EXPECT_NE(run.Text.find("  http://127.0.0.1:"), std::string::npos) << run.Text;
         EXPECT_NE(run.Text.find("/?token=" + token + "\n"), std::string::npos) << run.Text;
@@ -99,18 +109,25 @@ TEST(RemoteProgram, BadCommandLineExits2WithTheReasonAndUsage) {
     }
 }
 
-TEST(RemoteProgram, TokenPathThatIsALinkStopsItWithTheReason) {
-    char pattern[] = "/tmp/kadrant-remote-prog-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::string dir = pattern;
-    ASSERT_EQ(symlink("/etc/passwd", (dir + "/remote-token").c_str()), 0);
-    {
-        TRun run({"--dir", dir, "--listen", "127.0.0.1:0"});
-        run.ReadUntil("link");
-        EXPECT_EQ(run.Wait(), 1) << run.Text;
-        EXPECT_NE(run.Text.find("is a link"), std::string::npos) << run.Text;
+TEST(RemoteProgram, TokenLinkOrOpenDirectoryStopsItWithOneLine) {
+    for (bool link : {true, false}) {
+        char pattern[] = "/tmp/kadrant-remote-prog-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        std::string dir = pattern;
+        if (link)
+            ASSERT_EQ(symlink("/etc/passwd", (dir + "/remote-token").c_str()), 0);
+        else
+            chmod(pattern, 0777);
+        const std::string reason = link ? "is a link" : "may be changed by other users";
+        {
+            TRun run({"--dir", dir, "--listen", "127.0.0.1:0"});
+            run.ReadUntil(reason);
+            EXPECT_EQ(run.Wait(), 1) << run.Text;
+            EXPECT_NE(run.Text.find(reason), std::string::npos) << run.Text;
+            EXPECT_EQ(std::count(run.Text.begin(), run.Text.end(), '\n'), 1) << run.Text;
+        }
+        std::filesystem::remove_all(dir);
     }
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -29,15 +28,6 @@ int ConnectKadrantSocket(const std::string& path, std::string& why) {
         why = "socket path too long";
         return -1;
     }
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        why = errno == ENOENT ? "no socket" : std::strerror(errno);
-        return -1;
-    }
-    if (!S_ISSOCK(info.st_mode) || info.st_uid != geteuid()) {
-        why = path + " is not Kadrant's socket (not a socket of this user)";
-        return -1;
-    }
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         why = std::strerror(errno);
@@ -47,19 +37,30 @@ int ConnectKadrantSocket(const std::string& path, std::string& why) {
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     // A Unix socket connects at once or not at all (ECONNREFUSED: a stale file, Kadrant gone).
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        why = std::strerror(errno);
+        why = errno == ENOENT ? "no socket" : std::strerror(errno);
+        close(fd);
+        return -1;
+    }
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != geteuid()) {
+        why = path + " is not Kadrant's socket (another user's program answers)";
         close(fd);
         return -1;
     }
     return fd;
 }
 
-bool WriteAll(int fd, std::string_view data, int timeoutMs) {
+bool WriteAll(int fd, std::string_view data, int timeoutMs, std::size_t* written) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (written != nullptr)
+        *written = 0;
     while (!data.empty()) {
         ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
         if (n > 0) {
             data.remove_prefix(static_cast<std::size_t>(n));
+            if (written != nullptr)
+                *written += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -91,25 +92,39 @@ void TControlClient::Disconnect() {
     Lines.clear();
 }
 
-bool TControlClient::Command(std::string_view command, std::string& reply) {
-    // One retry: a connection left from a Kadrant that has since restarted fails at the first
-    // write or read, and the fresh one then works.
+TCommandOutcome TControlClient::Command(std::string_view command, std::string& reply) {
+    std::string line(command);
+    line.push_back('\n');
+    // A kept connection may be left from a Kadrant that has since ended; it is only given up
+    // before anything of the line went out on it, so that the line reaches Kadrant once at most.
+    if (Fd >= 0 && SeenClosed())
+        Disconnect();
     for (int attempt = 0; attempt < 2; ++attempt) {
         bool fresh = Fd < 0;
         if (fresh) {
             Fd = ConnectKadrantSocket(SocketPath, Problem);
             if (Fd < 0)
-                return false;
+                return TCommandOutcome::NotReached;
         }
-        std::string line(command);
-        line.push_back('\n');
-        if (WriteAll(Fd, line, TimeoutMs) && ReadLine(reply, TimeoutMs))
-            return true;
+        std::size_t written = 0;
+        bool sent = WriteAll(Fd, line, TimeoutMs, &written);
+        if (sent && ReadLine(reply, TimeoutMs))
+            return TCommandOutcome::Answered;
+        // A late reply must never be taken for the next command's: this connection is done.
         Disconnect();
+        if (written > 0)
+            return TCommandOutcome::NoAnswer;
         if (fresh)
-            return false;
+            return TCommandOutcome::NotReached;
     }
-    return false;
+    return TCommandOutcome::NotReached;
+}
+
+bool TControlClient::SeenClosed() const {
+    // Readable before anything was asked: the end of the stream (or an error), since every reply
+    // was read with its command.
+    pollfd p{Fd, POLLIN | POLLRDHUP, 0};
+    return poll(&p, 1, 0) > 0 && p.revents != 0;
 }
 
 bool TControlClient::ReadLine(std::string& line, int timeoutMs) {

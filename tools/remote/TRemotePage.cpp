@@ -157,22 +157,29 @@ function listen() {
 listen();
 
 let msgTimer = 0;
-function say(text) {
+function say(text, ms) {
   $("msg").textContent = text;
   clearTimeout(msgTimer);
-  msgTimer = setTimeout(() => { $("msg").textContent = ""; }, 4000);
+  msgTimer = setTimeout(() => { $("msg").textContent = ""; }, ms || 4000);
 }
+// One press at a time: a second press while the first waits for Kadrant would run twice.
+let pressing = false;
 async function send(command) {
+  if (pressing) return;
+  pressing = true;
   if (navigator.vibrate) navigator.vibrate(25);
   try {
     const r = await fetch("/api/" + command + auth, { method: "POST", cache: "no-store" });
     if (r.ok) { say(""); return; }
     const body = await r.json().catch(() => ({}));
     if (r.status === 503) setDown(true, "Kadrant is not running");
+    else if (r.status === 504) say("No answer from Kadrant: the press may still count. Look at the board before pressing again.", 12000);
     else if (r.status === 401) say("This page's pairing token is not valid: scan the code again");
     else say(body.error || ("refused (" + r.status + ")"));
   } catch (err) {
     say("No connection to the remote bridge");
+  } finally {
+    pressing = false;
   }
 }
 $("b1").onclick = () => send(lap ? "plus" : "start");

@@ -1,18 +1,21 @@
 #include "tools/remote/TRemoteServer.h"
 
 #include "tools/remote/TRemotePage.h"
-#include "tools/remote/TRemoteToken.h"
 
 #include <cstdio>
 
 namespace {
 
 const char* const NotRunning = "{\"error\":\"Kadrant is not running\"}";
-const char* const JsonType = "application/json";
+// The line went out and no answer came: running it again could count a lap twice.
+const char* const NoAnswer = "{\"error\":\"no answer in time: the command may have run\"}";
+const char* const Unexpected = "{\"error\":\"unexpected reply from Kadrant\"}";
 
-void Answer(httplib::Response& response, int status, const std::string& json) {
-    response.status = status;
-    response.set_content(json, JsonType);
+THttpReply Json(int status, std::string body) {
+    THttpReply reply;
+    reply.Status = status;
+    reply.Body = std::move(body);
+    return reply;
 }
 
 std::string EventFor(const TStateSnapshot& state) {
@@ -20,6 +23,44 @@ std::string EventFor(const TStateSnapshot& state) {
         return std::string("event: offline\ndata: ") + NotRunning + "\n\n";
     return "data: " + state.Json + "\n\n";
 }
+
+// One live-event client: the state on each change, a ping when quiet. It holds one of the bounded
+// slots for as long as it lives.
+class TEventStream : public THttpStream {
+public:
+    TEventStream(const TStateHub& hub, std::chrono::milliseconds ping,
+                 std::atomic<std::size_t>& count)
+        : Hub(hub), Ping(ping), Count(count) {}
+    ~TEventStream() override { --Count; }
+
+    TStep Next(std::string& out) override {
+        auto now = std::chrono::steady_clock::now();
+        if (!Greeted) {
+            // Tell the browser to come back soon if the bridge itself restarts.
+            out += "retry: 2000\n\n";
+            Greeted = true;
+        }
+        TStateSnapshot state = Hub.Current();
+        if (state.Version > Seen) {
+            Seen = state.Version;
+            out += EventFor(state);
+        } else if (out.empty() && now - LastWrite >= Ping) {
+            out += ": ping\n\n";
+        }
+        if (out.empty())
+            return TStep::Wait;
+        LastWrite = now;
+        return TStep::Data;
+    }
+
+private:
+    const TStateHub& Hub;
+    std::chrono::milliseconds Ping;
+    std::atomic<std::size_t>& Count;
+    bool Greeted = false;
+    std::uint64_t Seen = 0;
+    std::chrono::steady_clock::time_point LastWrite = std::chrono::steady_clock::now();
+};
 
 } // namespace
 
@@ -41,18 +82,13 @@ std::string JsonEscape(const std::string& text) {
 }
 
 TRemoteServer::TRemoteServer(TRemoteServerConfig config)
-    : Config(std::move(config)), Http(Config.Limits),
+    : Config(std::move(config)), Tokens{Config.Token}, Http(Config.Limits),
       Watcher(Config.SocketPath, Hub, Config.WatchRetry, Config.StatePoll),
       Commands(Config.SocketPath, Config.CommandTimeoutMs) {
-    std::size_t threads = Config.Threads;
-    Http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    Http.set_payload_max_length(1024);
-    Http.set_keep_alive_max_count(Config.Limits.RequestsPerConnection);
-    Http.set_read_timeout(
-        std::chrono::duration_cast<std::chrono::seconds>(Config.Limits.RequestTime).count() + 1);
-    Http.set_default_headers({{"Cache-Control", "no-store"},
-                              {"Referrer-Policy", "no-referrer"},
-                              {"X-Content-Type-Options", "nosniff"}});
+    Http.SetDefaultHeaders({{"Cache-Control", "no-store"},
+                            {"Referrer-Policy", "no-referrer"},
+                            {"X-Content-Type-Options", "nosniff"}});
+    Hub.SetListener([this] { Http.WakeStreams(); });
     Route();
 }
 
@@ -61,151 +97,122 @@ TRemoteServer::~TRemoteServer() {
 }
 
 int TRemoteServer::Bind(const std::string& host, int port) {
-    int bound = port == 0 ? Http.bind_to_any_port(host) : Http.bind_to_port(host, port) ? port : -1;
-    if (bound > 0)
-        Http.RaiseBacklog(128);
-    return bound;
+    return Http.Bind(host, port);
 }
 
 bool TRemoteServer::Start() {
-    if (!Watcher.Start())
-        return false;
-    ListenThread = std::thread([this] { Http.listen_after_bind(); });
-    // Stop must find the server listening, or it would have nothing to wake.
-    for (int i = 0; i < 2000 && !Http.is_running(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return Http.is_running();
+    return Watcher.Start() && Http.Start([this](const THttpRequest& r) { return Dispatch(r); });
 }
 
 void TRemoteServer::Stop() {
-    // Live-event clients wait on the hub: closing it lets their workers go before the pool joins.
-    Hub.Close();
-    Http.stop();
-    if (ListenThread.joinable())
-        ListenThread.join();
+    // Nothing publishes while the server winds down.
     Watcher.Stop();
-}
-
-bool TRemoteServer::Authorised(const httplib::Request& request) const {
-    std::string given;
-    std::string header = request.get_header_value("Authorization");
-    if (header.rfind("Bearer ", 0) == 0)
-        given = header.substr(7);
-    else if (request.has_param("token"))
-        given = request.get_param_value("token");
-    return TRemoteToken::Matches(Config.Token, given);
+    Http.Stop();
 }
 
 void TRemoteServer::Route() {
-    // Nothing happens for a request without the token, not even for the page.
-    Http.set_pre_routing_handler(
-        [this](const httplib::Request& request, httplib::Response& response) {
-            if (Authorised(request))
-                return httplib::Server::HandlerResponse::Unhandled;
-            response.set_header("WWW-Authenticate", "Bearer");
-            Answer(response, 401, "{\"error\":\"pairing token missing or wrong\"}");
-            return httplib::Server::HandlerResponse::Handled;
-        });
-
-    Http.Get("/", [](const httplib::Request&, httplib::Response& response) {
-        response.set_header("Content-Security-Policy",
-                            "default-src 'none'; script-src 'unsafe-inline'; style-src "
-                            "'unsafe-inline'; connect-src 'self'; img-src data:");
-        response.set_content(RemotePageHtml(), "text/html; charset=utf-8");
-    });
+    Routes.push_back({"GET", "/", TAccess::View, [](const THttpRequest&) {
+                          THttpAnswer answer;
+                          answer.Reply.ContentType = "text/html; charset=utf-8";
+                          answer.Reply.Body = RemotePageHtml();
+                          answer.Reply.Headers = {
+                              {"Content-Security-Policy",
+                               "default-src 'none'; script-src 'unsafe-inline'; style-src "
+                               "'unsafe-inline'; connect-src 'self'; img-src data:"}};
+                          return answer;
+                      }});
     for (const char* command : {"start", "stop", "reset", "plus", "minus"}) {
-        std::string path = std::string("/api/") + command;
-        auto handler = [this, command](const httplib::Request&, httplib::Response& response) {
-            RunCommand(command, response);
+        auto serve = [this, command](const THttpRequest&) {
+            THttpAnswer answer;
+            answer.Later = [this, command] { return RunCommand(command); };
+            return answer;
         };
         // Some buttons and devices can only send a GET.
-        Http.Post(path, handler);
-        Http.Get(path, handler);
+        for (const char* method : {"POST", "GET"})
+            Routes.push_back({method, std::string("/api/") + command, TAccess::Control, serve});
     }
-    Http.Get("/api/state", [this](const httplib::Request&, httplib::Response& response) {
-        ServeState(response);
-    });
-    Http.Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
-        ServeEvents(response);
-    });
+    Routes.push_back({"GET", "/api/state", TAccess::View, [this](const THttpRequest&) {
+                          THttpAnswer answer;
+                          answer.Later = [this] { return ServeState(); };
+                          return answer;
+                      }});
+    Routes.push_back({"GET", "/api/events", TAccess::View,
+                      [this](const THttpRequest&) { return ServeEvents(); }});
 }
 
-void TRemoteServer::RunCommand(const std::string& command, httplib::Response& response) {
-    std::string reply;
-    bool reached;
-    {
-        std::lock_guard<std::mutex> lock(CommandMutex);
-        reached = Commands.Command(command, reply);
+THttpAnswer TRemoteServer::Dispatch(const THttpRequest& request) {
+    TAccess granted =
+        AccessOf(Tokens, ShownToken(request.Header("Authorization"), request.Query("token")));
+    THttpAnswer answer;
+    if (granted == TAccess::None) {
+        // Nothing happens without the token, not even the page; and the connection ends, so that
+        // a guest's requests cannot keep it.
+        answer.Reply = Json(401, "{\"error\":\"pairing token missing or wrong\"}");
+        answer.Reply.Headers = {{"WWW-Authenticate", "Bearer"}};
+        answer.Reply.Close = true;
+        return answer;
     }
-    if (!reached) {
-        Answer(response, 503, NotRunning);
-        return;
+    answer.Reply = Json(404, "{\"error\":\"no such page\"}");
+    for (const TRoute& route : Routes) {
+        if (route.Method != request.Method() || route.Path != request.Path())
+            continue;
+        if (granted < route.Needs)
+            answer.Reply = Json(403, "{\"error\":\"this link cannot do that\"}");
+        else
+            answer = route.Serve(request);
+        break;
     }
-    std::string reason;
+    answer.Trusted = true;
+    return answer;
+}
+
+bool TRemoteServer::Ask(const std::string& line, std::string& reply, THttpReply& failure) {
+    switch (Commands.Command(line, reply)) {
+    case TCommandOutcome::Answered:
+        return true;
+    case TCommandOutcome::NotReached:
+        failure = Json(503, NotRunning);
+        return false;
+    case TCommandOutcome::NoAnswer:
+        break;
+    }
+    failure = Json(504, NoAnswer);
+    return false;
+}
+
+THttpReply TRemoteServer::RunCommand(const std::string& command) {
+    std::string reply, reason;
+    THttpReply failure;
+    if (!Ask(command, reply, failure))
+        return failure;
     switch (ClassifyReply(reply, &reason)) {
     case TReplyKind::Ok:
-        Answer(response, 200, "{\"ok\":true}");
-        return;
+        return Json(200, "{\"ok\":true}");
     case TReplyKind::Error:
         // Kadrant refused it, as it would have refused the click: say why.
-        Answer(response, 409, "{\"ok\":false,\"error\":\"" + JsonEscape(reason) + "\"}");
-        return;
+        return Json(409, "{\"ok\":false,\"error\":\"" + JsonEscape(reason) + "\"}");
     default:
-        Answer(response, 502, "{\"error\":\"unexpected reply from Kadrant\"}");
+        return Json(502, Unexpected);
     }
 }
 
-void TRemoteServer::ServeState(httplib::Response& response) {
+THttpReply TRemoteServer::ServeState() {
     std::string reply;
-    bool reached;
-    {
-        std::lock_guard<std::mutex> lock(CommandMutex);
-        reached = Commands.Command("state", reply);
-    }
-    if (!reached) {
-        Answer(response, 503, NotRunning);
-        return;
-    }
-    if (ClassifyReply(reply) != TReplyKind::State) {
-        Answer(response, 502, "{\"error\":\"unexpected reply from Kadrant\"}");
-        return;
-    }
-    Answer(response, 200, reply);
+    THttpReply failure;
+    if (!Ask("state", reply, failure))
+        return failure;
+    return ClassifyReply(reply) == TReplyKind::State ? Json(200, reply) : Json(502, Unexpected);
 }
 
-void TRemoteServer::ServeEvents(httplib::Response& response) {
+THttpAnswer TRemoteServer::ServeEvents() {
+    THttpAnswer answer;
     if (EventClientCount.fetch_add(1) >= Config.MaxEventClients) {
         --EventClientCount;
-        Answer(response, 429, "{\"error\":\"too many live clients\"}");
-        return;
+        answer.Reply = Json(429, "{\"error\":\"too many live clients\"}");
+        return answer;
     }
-    response.set_header("X-Accel-Buffering", "no");
-    auto seen = std::make_shared<std::uint64_t>(0);
-    auto lastWrite = std::make_shared<std::chrono::steady_clock::time_point>();
-    response.set_chunked_content_provider(
-        "text/event-stream",
-        [this, seen, lastWrite](std::size_t, httplib::DataSink& sink) {
-            if (*seen == 0) {
-                // Tell the browser to come back soon if the bridge itself restarts.
-                std::string retry = "retry: 2000\n\n";
-                if (!sink.write(retry.data(), retry.size()))
-                    return false;
-            }
-            TStateSnapshot state;
-            if (Hub.WaitNewer(*seen, std::chrono::milliseconds(500), state)) {
-                *seen = state.Version;
-                *lastWrite = std::chrono::steady_clock::now();
-                std::string event = EventFor(state);
-                return sink.write(event.data(), event.size());
-            }
-            if (Hub.IsClosed() || TBoundedHttpServer::CurrentPeerGone())
-                return false;
-            if (std::chrono::steady_clock::now() - *lastWrite >= Config.EventPing) {
-                *lastWrite = std::chrono::steady_clock::now();
-                std::string ping = ": ping\n\n";
-                return sink.write(ping.data(), ping.size());
-            }
-            return true;
-        },
-        [this](bool) { --EventClientCount; });
+    answer.Reply.ContentType = "text/event-stream";
+    answer.Reply.Headers = {{"X-Accel-Buffering", "no"}};
+    answer.Stream = std::make_shared<TEventStream>(Hub, Config.EventPing, EventClientCount);
+    return answer;
 }

@@ -1,28 +1,26 @@
 // The bridge: the phone page, the command API and the live state, served over HTTP to anyone who
-// holds the pairing token, and passed on to Kadrant's control socket.
+// holds the pairing token, and passed on to Kadrant's control socket. The routes are a table: each
+// names its method, its path and the access it needs.
 #pragma once
 
-#include "tools/remote/TBoundedHttpServer.h"
 #include "tools/remote/TControlClient.h"
+#include "tools/remote/THttpServer.h"
+#include "tools/remote/TRemoteAccess.h"
 #include "tools/remote/TStateHub.h"
 #include "tools/remote/TStateWatcher.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstddef>
-#include <memory>
-#include <mutex>
+#include <functional>
 #include <string>
-#include <thread>
+#include <vector>
 
 struct TRemoteServerConfig {
     std::string SocketPath; // D/kadrant.sock
     std::string Token;
     std::size_t MaxEventClients = 50;
-    // Workers: every live-event client holds one for as long as it listens, so there must be
-    // plenty left for commands beside them.
-    std::size_t Threads = 128;
-    TConnectionLimits Limits;
+    THttpLimits Limits;
     int CommandTimeoutMs = 2000;
     std::chrono::milliseconds EventPing{15000}; // a comment line keeps proxies and phones awake
     std::chrono::milliseconds WatchRetry{500};
@@ -45,20 +43,29 @@ public:
     std::size_t EventClients() const { return EventClientCount; }
 
 private:
+    struct TRoute {
+        std::string Method;
+        std::string Path;
+        TAccess Needs;
+        std::function<THttpAnswer(const THttpRequest&)> Serve;
+    };
+
     TRemoteServerConfig Config;
-    TBoundedHttpServer Http;
+    TRemoteTokens Tokens;
+    THttpServer Http;
     TStateHub Hub;
     TStateWatcher Watcher;
-    std::mutex CommandMutex;
-    TControlClient Commands;
+    TControlClient Commands; // the worker thread's only
     std::atomic<std::size_t> EventClientCount{0};
-    std::thread ListenThread;
+    std::vector<TRoute> Routes;
 
     void Route();
-    bool Authorised(const httplib::Request& request) const;
-    void RunCommand(const std::string& command, httplib::Response& response);
-    void ServeState(httplib::Response& response);
-    void ServeEvents(httplib::Response& response);
+    THttpAnswer Dispatch(const THttpRequest& request);
+    // Kadrant's reply to one line; false with the answer to give when there is none.
+    bool Ask(const std::string& line, std::string& reply, THttpReply& failure);
+    THttpReply RunCommand(const std::string& command);
+    THttpReply ServeState();
+    THttpAnswer ServeEvents();
 };
 
 // JSON string contents for `text` (quotes, backslashes and control characters escaped).

@@ -15,27 +15,27 @@ std::string Reason(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
-// The file's first line, or false when it is not a plain file of ours.
-bool ReadOwnFile(const std::string& path, std::string& text, bool& missing, std::string& error) {
-    missing = false;
-    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+// The file's first line, or false when it is not a plain file of ours. `exposed`: others could
+// read it.
+bool ReadOwnFile(int dirFd, const std::string& name, std::string& text, bool& missing,
+                 bool& exposed, std::string& error) {
+    missing = exposed = false;
+    int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT) {
             missing = true;
             return true;
         }
-        error = errno == ELOOP ? path + " is a link; remove it" : Reason("cannot open", path);
+        error = errno == ELOOP ? name + " is a link; remove it" : Reason("cannot open", name);
         return false;
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
         close(fd);
-        error = path + " is not a file of this user; remove it";
+        error = name + " is not a file of this user; remove it";
         return false;
     }
-    // Someone loosened the mode: the token is still ours, tighten it again.
-    if ((info.st_mode & 077) != 0)
-        fchmod(fd, 0600);
+    exposed = (info.st_mode & 077) != 0;
     char buffer[128];
     ssize_t n = read(fd, buffer, sizeof buffer);
     close(fd);
@@ -46,22 +46,25 @@ bool ReadOwnFile(const std::string& path, std::string& text, bool& missing, std:
     return true;
 }
 
-bool WriteNew(const std::string& path, const std::string& token, std::string& error) {
-    // Written beside and renamed over, so that a crash never leaves half a token.
-    std::string temporary = path + ".new";
-    unlink(temporary.c_str());
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+bool WriteNew(int dirFd, const std::string& name, const std::string& token, std::string& error) {
+    // Written beside and renamed over, so that a crash never leaves half a token; the old file,
+    // whatever its mode, goes with the rename.
+    std::string temporary = name + ".new";
+    unlinkat(dirFd, temporary.c_str(), 0);
+    int fd = openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0600);
     if (fd < 0) {
         error = Reason("cannot create", temporary);
         return false;
     }
     std::string line = token + "\n";
-    bool written =
-        write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) && fsync(fd) == 0;
+    bool written = fchmod(fd, 0600) == 0 &&
+                   write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
+                   fsync(fd) == 0;
     close(fd);
-    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-        error = Reason("cannot write", path);
-        unlink(temporary.c_str());
+    if (!written || renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0) {
+        error = Reason("cannot write", name);
+        unlinkat(dirFd, temporary.c_str(), 0);
         return false;
     }
     return true;
@@ -98,15 +101,16 @@ bool TRemoteToken::MakeNew(std::string& token) {
     return true;
 }
 
-bool TRemoteToken::LoadOrCreate(const std::string& path, std::string& token, bool& created,
-                                std::string& error) {
-    created = false;
+bool TRemoteToken::LoadOrCreate(int dirFd, const std::string& name, std::string& token,
+                                TTokenOrigin& origin, std::string& error) {
     std::string text;
     bool missing = false;
-    if (!ReadOwnFile(path, text, missing, error))
+    bool exposed = false;
+    if (!ReadOwnFile(dirFd, name, text, missing, exposed, error))
         return false;
-    if (!missing && IsWellFormed(text)) {
+    if (!missing && !exposed && IsWellFormed(text)) {
         token = text;
+        origin = TTokenOrigin::Kept;
         return true;
     }
     std::string fresh;
@@ -114,10 +118,10 @@ bool TRemoteToken::LoadOrCreate(const std::string& path, std::string& token, boo
         error = "no random numbers from the system";
         return false;
     }
-    if (!WriteNew(path, fresh, error))
+    if (!WriteNew(dirFd, name, fresh, error))
         return false;
     token = fresh;
-    created = true;
+    origin = missing ? TTokenOrigin::Made : exposed ? TTokenOrigin::Exposed : TTokenOrigin::Damaged;
     return true;
 }
 

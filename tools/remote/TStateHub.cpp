@@ -9,7 +9,7 @@ void TStateHub::Publish(const std::string& json) {
         State.Json = json;
         ++State.Version;
     }
-    Changed.notify_all();
+    Changed();
 }
 
 void TStateHub::SetDown() {
@@ -21,33 +21,10 @@ void TStateHub::SetDown() {
         State.Json.clear();
         ++State.Version;
     }
-    Changed.notify_all();
+    Changed();
 }
 
 TStateSnapshot TStateHub::Current() const {
     std::lock_guard<std::mutex> lock(Mutex);
     return State;
-}
-
-bool TStateHub::WaitNewer(std::uint64_t seen, std::chrono::milliseconds timeout,
-                          TStateSnapshot& out) {
-    std::unique_lock<std::mutex> lock(Mutex);
-    bool newer = Changed.wait_for(lock, timeout, [&] { return Closed || State.Version > seen; });
-    if (!newer || Closed)
-        return false;
-    out = State;
-    return true;
-}
-
-void TStateHub::Close() {
-    {
-        std::lock_guard<std::mutex> lock(Mutex);
-        Closed = true;
-    }
-    Changed.notify_all();
-}
-
-bool TStateHub::IsClosed() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Closed;
 }

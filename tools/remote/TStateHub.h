@@ -1,11 +1,10 @@
 // The latest state of Kadrant as the bridge knows it, shared between the thread that watches the
-// control socket and every live-event client. A version number tells a waiting client whether
-// anything changed since it last looked.
+// control socket and every live-event client. A version number tells a client whether anything
+// changed since it last looked; a listener hears of every change, so that nobody has to wait on it.
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -22,15 +21,16 @@ public:
     // Kadrant went away (or never came).
     void SetDown();
     TStateSnapshot Current() const;
-    // Waits up to `timeout` for a version newer than `seen`; false on time-out or when closed.
-    bool WaitNewer(std::uint64_t seen, std::chrono::milliseconds timeout, TStateSnapshot& out);
-    // Wakes every waiter for good (the server is stopping).
-    void Close();
-    bool IsClosed() const;
+    // Called after each change, outside the hub's lock; set before anything publishes.
+    void SetListener(std::function<void()> listener) { Listener = std::move(listener); }
 
 private:
     mutable std::mutex Mutex;
-    std::condition_variable Changed;
     TStateSnapshot State{false, {}, 1};
-    bool Closed = false;
+    std::function<void()> Listener;
+
+    void Changed() const {
+        if (Listener)
+            Listener();
+    }
 };

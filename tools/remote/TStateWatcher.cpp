@@ -83,7 +83,7 @@ void TStateWatcher::WatchOnce(int fd) {
         }
         if (std::chrono::steady_clock::now() >= nextPoll) {
             std::string reply;
-            if (poller.Command("state", reply))
+            if (poller.Command("state", reply) == TCommandOutcome::Answered)
                 onLine(reply);
             nextPoll = std::chrono::steady_clock::now() + Poll;
         }

@@ -1,5 +1,6 @@
 // kadrant-remote: the opt-in bridge between Kadrant's control socket and phones, Stream Decks
 // and scripts on the local network.
+#include "tools/remote/TOwnDirectory.h"
 #include "tools/remote/TPairingNotice.h"
 #include "tools/remote/TRemoteOptions.h"
 #include "tools/remote/TRemoteServer.h"
@@ -8,8 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -37,17 +38,26 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    // The bridge may start before Kadrant ever ran for this user: make its directory as the
+    // The bridge may start before Kadrant ever ran for this user: the directory is made as the
     // launcher would, so that the token has a home and the socket can appear there later.
-    std::error_code ignored;
-    std::filesystem::create_directories(options.Dir, ignored);
-
+    int dir = OpenOwnDirectory(options.Dir, error);
+    if (dir < 0) {
+        std::fprintf(stderr, "kadrant-remote: %s\n", error.c_str());
+        return 1;
+    }
     std::string token;
-    bool created = false;
-    if (!TRemoteToken::LoadOrCreate(options.Dir + "/remote-token", token, created, error)) {
+    TTokenOrigin origin = TTokenOrigin::Kept;
+    bool loaded = TRemoteToken::LoadOrCreate(dir, "remote-token", token, origin, error);
+    close(dir);
+    if (!loaded) {
         std::fprintf(stderr, "kadrant-remote: pairing token: %s\n", error.c_str());
         return 1;
     }
+    if (origin == TTokenOrigin::Exposed)
+        std::fprintf(stderr,
+                     "kadrant-remote: %s/remote-token was readable by other users: replaced by a "
+                     "new token; devices paired before must scan the new code\n",
+                     options.Dir.c_str());
 
     TRemoteServerConfig config;
     config.SocketPath = options.Dir + "/kadrant.sock";
@@ -68,7 +78,7 @@ int main(int argc, char** argv) {
 
     std::printf("kadrant-remote: Kadrant's socket %s\n", config.SocketPath.c_str());
     std::printf("kadrant-remote: %s pairing token in %s/remote-token\n",
-                created ? "new" : "existing", options.Dir.c_str());
+                origin == TTokenOrigin::Kept ? "existing" : "new", options.Dir.c_str());
     std::vector<std::string> hosts = PageHosts(options.Host, LocalAddresses());
     std::printf("Open on the phone (or scan the code):\n");
     for (const std::string& host : hosts)
