@@ -7,7 +7,7 @@
 #include "app/TMainControls.h"
 #include "app/TProgramObjects.h"
 #include "app/TTimingFunctions.h"
-#include "serial/SerialAdapters.h"
+#include "serial/PortAssign.h"
 #include "serial/TLineStatus.h"
 #include "toolkit/TEventTable.h"
 #include "toolkit/TWinDialog.h"
@@ -15,6 +15,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TAffDigital;
 class TDecButton;
@@ -23,6 +24,7 @@ class TEditCheck;
 class TEditCombo;
 class TEditNum;
 class TEditTemps;
+class TPortsWatch;
 class TRemoteControl;
 
 constexpr int TickTimerId = 101;
@@ -39,9 +41,10 @@ public:
 
     void UpdateControlStates();
     void OpenBoard();
-    // Puts the line's state in the frame's title when it changed since the last look.
-    // adaptersChanged: the title's adapter hint may differ even if the status does not.
-    void ShowLineStatus(bool adaptersChanged = false);
+    // Puts the line's state in the frame's title when it changed since the last look. ports:
+    // the ports as they are now, after an adapter or a link came or went; the title's adapter
+    // hint may differ even if the status does not.
+    void ShowLineStatus(const std::vector<serialports::TComPort>* ports = nullptr);
     void BrowseSound();
     bool QueryClose() override;
 
@@ -90,8 +93,8 @@ private:
     void FillLists();
     void CreateControls();
     void SetEnabled(int id, bool enabled);
-    // Gives new USB adapters a Com number and marks in the port list which numbers have a device.
-    void RefreshPorts();
+    // Marks in the port list which numbers have a device, and what it is.
+    void ShowPorts(const std::vector<serialports::TComPort>& ports);
 
     // Event table handlers.
     void EvBoardChanged() { OpenBoard(); }
@@ -129,4 +132,5 @@ private:
     TDecButton* Button107 = nullptr;
     TLineStatus ShownLineStatus = TLineStatus::Off; // what the title says
     std::unique_ptr<TRemoteControl> RemoteControl;
+    std::unique_ptr<TPortsWatch> PortsWatch;
 };

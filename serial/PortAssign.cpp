@@ -1,5 +1,7 @@
 #include "serial/PortAssign.h"
 
+#include "serial/PortPath.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -7,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,6 +18,9 @@
 namespace serialports {
 
 namespace {
+
+using portpath::Absolute;
+using portpath::LinkChain;
 
 std::string ComName(int number) {
     return "Com" + std::to_string(number);
@@ -38,35 +42,10 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Absolute(const std::string& path) {
-    if (!path.empty() && path[0] == '/')
-        return path;
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd) == nullptr)
-        return path;
-    return std::string(cwd) + "/" + path;
-}
-
 std::string ReadLink(const std::string& path) {
     char target[PATH_MAX];
     ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
     return length > 0 ? std::string(target, static_cast<size_t>(length)) : std::string();
-}
-
-// The paths a link passes through, itself first, each relative hop taken from its own directory.
-std::vector<std::string> LinkChain(const std::string& link) {
-    std::vector<std::string> chain{link};
-    for (int hop = 0; hop < 16; ++hop) {
-        struct stat info;
-        if (lstat(chain.back().c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            break;
-        const std::string target = ReadLink(chain.back());
-        if (target.empty())
-            break;
-        const std::string next = target[0] == '/' ? target : DirName(chain.back()) + "/" + target;
-        chain.push_back(std::filesystem::path(next).lexically_normal().string());
-    }
-    return chain;
 }
 
 bool InById(const TPortRoots& roots, const std::string& path) {
@@ -209,6 +188,8 @@ std::vector<TComPort> DescribePorts(const TPortRoots& roots) {
             port.Adapter = std::any_of(chain.begin() + 1, chain.end(), [&](const std::string& p) {
                 return NamesAdapter(roots, p);
             });
+            port.ById = std::any_of(chain.begin() + 1, chain.end(),
+                                    [&](const std::string& p) { return InById(roots, p); });
             dev_t rdev;
             port.Present = DeviceOf(path, rdev);
             if (port.Present) {
@@ -278,7 +259,7 @@ std::vector<TAdapter> AdaptersWithoutNumber(const TPortRoots& roots) {
 
 std::string AdapterHint(int chosenPort, const std::vector<TComPort>& ports) {
     if (chosenPort < 1 || chosenPort > static_cast<int>(ports.size()) ||
-        ports[chosenPort - 1].Present)
+        ports[chosenPort - 1].Present || ports[chosenPort - 1].ById)
         return {};
     std::vector<int> numbers;
     for (const TComPort& port : ports) {

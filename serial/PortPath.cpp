@@ -1,8 +1,11 @@
 #include "serial/PortPath.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace portpath {
 
@@ -19,17 +22,53 @@ static int ComNumber(const char* name) {
     return static_cast<int>(number);
 }
 
-std::string DevicePathFor(const char* portName) {
+std::vector<std::string> CandidatePaths(const char* portName) {
     if (portName == nullptr || *portName == '\0' || std::strchr(portName, '/') != nullptr)
         return {};
-    std::string link = std::string("ports/") + portName;
+    std::vector<std::string> paths{std::string("ports/") + portName};
+    if (const int number = ComNumber(portName))
+        paths.push_back("/dev/ttyS" + std::to_string(number - 1));
+    return paths;
+}
+
+std::string DevicePathFor(const char* portName) {
+    const std::vector<std::string> paths = CandidatePaths(portName);
     struct stat info;
-    if (lstat(link.c_str(), &info) == 0)
-        return link;
-    int number = ComNumber(portName);
-    if (number == 0)
-        return {};
-    return "/dev/ttyS" + std::to_string(number - 1);
+    if (!paths.empty() && lstat(paths[0].c_str(), &info) == 0)
+        return paths[0];
+    return paths.size() > 1 ? paths[1] : std::string();
+}
+
+static std::string ReadLink(const std::string& path) {
+    char target[PATH_MAX];
+    ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+    return length > 0 ? std::string(target, static_cast<size_t>(length)) : std::string();
+}
+
+std::vector<std::string> LinkChain(const std::string& link) {
+    std::vector<std::string> chain{link};
+    for (int hop = 0; hop < 16; ++hop) {
+        struct stat info;
+        if (lstat(chain.back().c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            break;
+        const std::string target = ReadLink(chain.back());
+        if (target.empty())
+            break;
+        const std::filesystem::path from = std::filesystem::path(chain.back()).parent_path();
+        const std::string next =
+            target[0] == '/' || from.empty() ? target : (from / target).string();
+        chain.push_back(std::filesystem::path(next).lexically_normal().string());
+    }
+    return chain;
+}
+
+std::string Absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/')
+        return path;
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) == nullptr)
+        return path;
+    return std::string(cwd) + "/" + path;
 }
 
 } // namespace portpath

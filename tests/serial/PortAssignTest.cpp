@@ -276,5 +276,21 @@ INSTANTIATE_TEST_SUITE_P(
                                   AssignAdapters(fake.Roots);
                                   fake.Unplug(A, "ttyUSB0");
                               },
-                              ""}),
+                              ""},
+                    // Com3's own adapter is only unplugged: Com4's adapter is not what it needs.
+                    THintCase{"OwnAdapterUnpluggedAnotherPlugged", 3,
+                              [](TFakeSerialTree& fake) {
+                                  fake.Plug(A, "ttyUSB0");
+                                  AssignAdapters(fake.Roots);
+                                  fake.Plug(B, "ttyUSB1");
+                                  fake.Unplug(A, "ttyUSB0");
+                              },
+                              ""},
+                    THintCase{"LinkToNothingThatIsNoAdaptersName", 1,
+                              [](TFakeSerialTree& fake) {
+                                  std::filesystem::create_symlink("/nonexistent/ttyUSB9",
+                                                                  fake.Port(1));
+                                  fake.Plug(A, "ttyUSB0");
+                              },
+                              "the USB adapter is Com3"}),
     [](const testing::TestParamInfo<THintCase>& c) { return std::string(c.param.Name); });
