@@ -8,6 +8,7 @@
 #include "app/TRemoteControl.h"
 #include "resources/Pictures.h"
 #include "serial/PortAssign.h"
+#include "serial/PortNames.h"
 #include "serial/TSerial.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"
@@ -164,7 +165,7 @@ void TDialogKD::ShowPorts(const std::vector<serialports::TComPort>& described) {
     // The texts stay the list's own; a plug and a tooltip say which numbers lead to a device.
     for (const serialports::TComPort& port : described) {
         const bool plug = port.Present || port.Adapter;
-        ports->SetItemDecoration(QString::fromLatin1(TSerial::PortName(port.Number, false)),
+        ports->SetItemDecoration(QString::fromStdString(portnames::ComName(port.Number)),
                                  plug ? KadrantPlugIcon(port.Present) : QIcon(),
                                  QString::fromStdString(port.Description));
     }

@@ -1,5 +1,6 @@
 #include "serial/PortAssign.h"
 
+#include "serial/PortNames.h"
 #include "serial/PortPath.h"
 
 #include <algorithm>
@@ -19,12 +20,10 @@ namespace serialports {
 
 namespace {
 
+using portnames::ComName;
+using portnames::LastCom;
 using portpath::Absolute;
 using portpath::LinkChain;
-
-std::string ComName(int number) {
-    return "Com" + std::to_string(number);
-}
 
 std::string PortPath(const TPortRoots& roots, int number) {
     return roots.Ports + "/" + ComName(number);
@@ -149,6 +148,14 @@ int MakeLink(const TPortRoots& roots, int number, const std::string& target) {
     return result;
 }
 
+bool IsComNumber(int number, std::string& error) {
+    if (portnames::IsComNumber(number))
+        return true;
+    error = ComName(number) + ": a Com number is " + std::to_string(portnames::FirstCom) + " to " +
+            std::to_string(LastCom);
+    return false;
+}
+
 bool EnsurePortsDir(const TPortRoots& roots) {
     return mkdir(roots.Ports.c_str(), 0777) == 0 || errno == EEXIST;
 }
@@ -173,9 +180,9 @@ std::vector<TComPort> DescribePorts(const TPortRoots& roots) {
         const std::string path = PortPath(roots, number);
         struct stat info;
         if (lstat(path.c_str(), &info) != 0) {
-            if (HasUart(roots, number - 1)) {
+            if (HasUart(roots, number)) {
                 port.Present = true;
-                port.Device = "/dev/ttyS" + std::to_string(number - 1);
+                port.Device = portnames::BuiltInDevice(number);
                 port.Description = DescribeTty(roots, BaseName(port.Device), port.Device);
             }
         } else if (!S_ISLNK(info.st_mode)) {
@@ -231,7 +238,7 @@ std::vector<TAssignment> AssignAdapters(const TPortRoots& roots) {
             continue;
         adapter.ById = Absolute(adapter.ById);
         for (; next <= LastCom; ++next) {
-            if (HasEntry(roots, next) || HasUart(roots, next - 1))
+            if (HasEntry(roots, next) || HasUart(roots, next))
                 continue;
             const int result = MakeLink(roots, next, adapter.ById);
             if (result == EEXIST)
@@ -276,23 +283,10 @@ std::string AdapterHint(int chosenPort, const TPortRoots& roots) {
     return AdapterHint(chosenPort, DescribePorts(roots));
 }
 
-int ComNumberOf(const std::string& name) {
-    std::string digits = name;
-    if (name.size() > 3 && (name.compare(0, 3, "Com") == 0 || name.compare(0, 3, "COM") == 0 ||
-                            name.compare(0, 3, "com") == 0))
-        digits = name.substr(3);
-    if (digits.empty() || digits.size() > 6 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return -1;
-    return std::stoi(digits);
-}
-
 bool AssignPort(const TPortRoots& roots, int number, const std::string& device,
                 std::string& error) {
-    if (number < 1 || number > LastCom) {
-        error = ComName(number) + ": a Com number is 1 to 26";
+    if (!IsComNumber(number, error))
         return false;
-    }
     std::string path = device;
     if (device.find('/') == std::string::npos)
         path = roots.ById + "/" + device;
@@ -337,10 +331,8 @@ bool AssignPort(const TPortRoots& roots, int number, const std::string& device,
 }
 
 bool ForgetPort(const TPortRoots& roots, int number, std::string& error) {
-    if (number < 1 || number > LastCom) {
-        error = ComName(number) + ": a Com number is 1 to 26";
+    if (!IsComNumber(number, error))
         return false;
-    }
     const std::string entry = PortPath(roots, number);
     struct stat info;
     if (lstat(entry.c_str(), &info) != 0) {

@@ -16,7 +16,6 @@
 namespace serialports {
 
 constexpr int FirstAssignedCom = 3; // Com1 and Com2 stay for the ports a PC has built in
-constexpr int LastCom = 26;
 
 struct TComPort {
     enum TEntry { NoEntry, Link, NotALink };
@@ -53,9 +52,6 @@ std::vector<TAdapter> AdaptersWithoutNumber(const TPortRoots& roots);
 // merely unplugged gets no hint: another adapter is not what it waits for.
 std::string AdapterHint(int chosenPort, const std::vector<TComPort>& ports);
 std::string AdapterHint(int chosenPort, const TPortRoots& roots = {});
-
-// "Com5", "com5" or "5" gives 5 (range not checked); -1 for anything else.
-int ComNumberOf(const std::string& name);
 
 // By hand: links ComN to a device (a path, or a name in the by-id directory; a device that has a
 // by-id name is linked by that name). Fails, changing nothing, with a one-line reason.

@@ -1,7 +1,8 @@
 #include "serial/PortPath.h"
 
+#include "serial/PortNames.h"
+
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
@@ -9,25 +10,12 @@
 
 namespace portpath {
 
-static int ComNumber(const char* name) {
-    if (std::strncmp(name, "Com", 3) != 0)
-        return 0;
-    const char* digits = name + 3;
-    if (*digits < '1' || *digits > '9')
-        return 0;
-    char* end = nullptr;
-    long number = std::strtol(digits, &end, 10);
-    if (*end != '\0' || number < 1 || number > 256)
-        return 0;
-    return static_cast<int>(number);
-}
-
 std::vector<std::string> CandidatePaths(const char* portName) {
     if (portName == nullptr || *portName == '\0' || std::strchr(portName, '/') != nullptr)
         return {};
     std::vector<std::string> paths{std::string("ports/") + portName};
-    if (const int number = ComNumber(portName))
-        paths.push_back("/dev/ttyS" + std::to_string(number - 1));
+    if (const int number = portnames::ComNumberOf(portName); portnames::IsComNumber(number))
+        paths.push_back(portnames::BuiltInDevice(number));
     return paths;
 }
 
