@@ -3,11 +3,13 @@
 #include "app/LineTitle.h"
 #include "app/MainDialogTemplate.h"
 #include "app/SettingsStore.h"
+#include "app/TPortsWatch.h"
 #include "app/TPushKeys.h"
 #include "app/TRemoteControl.h"
 #include "resources/Pictures.h"
 #include "scoreboard/Tick.h"
 #include "serial/PortAssign.h"
+#include "serial/PortNames.h"
 #include "serial/TSerial.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"
@@ -27,7 +29,6 @@
 #include <QFileDialog>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -58,6 +59,7 @@ TDialogKD::TDialogKD(TProgramObjects& program, TClock& clock, TSoundPlayer& soun
 }
 
 TDialogKD::~TDialogKD() {
+    PortsWatch.reset();
     RemoteControl.reset();
     KillTimer(TickTimerId);
 }
@@ -138,9 +140,14 @@ void TDialogKD::StartUp() {
     UpdateControlStates();
     SetTimer(TickTimerId, TickPeriodMs);
     TransferToControls();
+    // Adapters get their numbers as they are plugged in; opening the list looks again anyway
+    // (where the file system cannot be watched, that is the only look).
+    PortsWatch = std::make_unique<TPortsWatch>(
+        Program.DeviceWatch, PortRoots,
+        [this](const std::vector<serialports::TComPort>& ports) { ShowPorts(ports); });
     if (auto* ports = qobject_cast<TEditCombo*>(Control(IdPort)))
-        ports->BeforePopup = [this] { RefreshPorts(); };
-    RefreshPorts();
+        ports->BeforePopup = [this] { ShowPorts(TPortsWatch::NumberAndDescribe(PortRoots)); };
+    ShowPorts(TPortsWatch::NumberAndDescribe(PortRoots));
     if (Settings.portCode != 0)
         OpenBoard();
     // Last, so that the board shows the run taken back rather than the opening's blanks.
@@ -151,22 +158,19 @@ void TDialogKD::StartUp() {
     }
 }
 
-void TDialogKD::RefreshPorts() {
-    for (const serialports::TAssignment& made : serialports::AssignAdapters(PortRoots))
-        std::fprintf(stderr, "kadrant: Com%d is now the USB adapter %s (%s)\n", made.Number,
-                     made.Adapter.ById.c_str(), made.Adapter.Device.c_str());
+void TDialogKD::ShowPorts(const std::vector<serialports::TComPort>& described) {
     auto* ports = qobject_cast<TEditCombo*>(Control(IdPort));
     if (ports == nullptr)
         return;
     // The texts stay the list's own; a plug and a tooltip say which numbers lead to a device.
-    for (const serialports::TComPort& port : serialports::DescribePorts(PortRoots)) {
+    for (const serialports::TComPort& port : described) {
         const bool plug = port.Present || port.Adapter;
-        ports->SetItemDecoration(QString::fromLatin1(TSerial::PortName(port.Number, false)),
+        ports->SetItemDecoration(QString::fromStdString(portnames::ComName(port.Number)),
                                  plug ? KadrantPlugIcon(port.Present) : QIcon(),
                                  QString::fromStdString(port.Description));
     }
     // An adapter plugged in or out changes the title's hint, not the line's status.
-    ShowLineStatus(true);
+    ShowLineStatus(&described);
 }
 
 void TDialogKD::SetEnabled(int id, bool enabled) {
@@ -226,22 +230,24 @@ void TDialogKD::OpenBoard() {
         driver.Setup(TScbDriver::BoardLineMessage, Settings.portCode);
     else
         driver.Setup(TScbDriver::BoardNone, 0);
+    // The driver catches the board up itself: blank lines, then what the window shows.
     driver.Open();
-    driver.Clear();
     ShowLineStatus();
 }
 
-void TDialogKD::ShowLineStatus(bool adaptersChanged) {
+void TDialogKD::ShowLineStatus(const std::vector<serialports::TComPort>* ports) {
     const TLineStatus status = Program.Driver.GetLineStatus();
     const std::string& runNote = RunKeeper.TitleNote();
-    if (status == ShownLineStatus && runNote == ShownRunNote && !adaptersChanged)
+    if (status == ShownLineStatus && runNote == ShownRunNote && ports == nullptr)
         return;
     ShownLineStatus = status;
     ShownRunNote = runNote;
     // Only in trouble is the file system read for a hint: the title changes rarely.
     std::string hint;
     if (IsLineTrouble(status)) {
-        hint = serialports::AdapterHint(Program.Driver.GetPortCode(), PortRoots);
+        const int chosen = Program.Driver.GetPortCode();
+        hint = ports != nullptr ? serialports::AdapterHint(chosen, *ports)
+                                : serialports::AdapterHint(chosen, PortRoots);
         if (!hint.empty())
             hint = "(" + hint + ")";
     }

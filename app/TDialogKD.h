@@ -8,7 +8,7 @@
 #include "app/TProgramObjects.h"
 #include "app/TRunKeeper.h"
 #include "app/TTimingFunctions.h"
-#include "serial/SerialAdapters.h"
+#include "serial/PortAssign.h"
 #include "serial/TLineStatus.h"
 #include "toolkit/TEventTable.h"
 #include "toolkit/TWinDialog.h"
@@ -16,6 +16,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TAffDigital;
 class TDecButton;
@@ -24,6 +25,7 @@ class TEditCheck;
 class TEditCombo;
 class TEditNum;
 class TEditTemps;
+class TPortsWatch;
 class TRemoteControl;
 
 constexpr int TickTimerId = 101;
@@ -39,9 +41,10 @@ public:
 
     void UpdateControlStates();
     void OpenBoard();
-    // Puts the line's state in the frame's title when it changed since the last look.
-    // adaptersChanged: the title's adapter hint may differ even if the status does not.
-    void ShowLineStatus(bool adaptersChanged = false);
+    // Puts the line's state in the frame's title when it changed since the last look. ports:
+    // the ports as they are now, after an adapter or a link came or went; the title's adapter
+    // hint may differ even if the status does not.
+    void ShowLineStatus(const std::vector<serialports::TComPort>* ports = nullptr);
     void BrowseSound();
     bool QueryClose() override;
 
@@ -90,8 +93,8 @@ private:
     void FillLists();
     void CreateControls();
     void SetEnabled(int id, bool enabled);
-    // Gives new USB adapters a Com number and marks in the port list which numbers have a device.
-    void RefreshPorts();
+    // Marks in the port list which numbers have a device, and what it is.
+    void ShowPorts(const std::vector<serialports::TComPort>& ports);
 
     // Event table handlers.
     void EvBoardChanged() { OpenBoard(); }
@@ -132,4 +135,5 @@ private:
     TLineStatus ShownLineStatus = TLineStatus::Off; // what the title says
     std::string ShownRunNote;                       // and what it adds about a run taken back
     std::unique_ptr<TRemoteControl> RemoteControl;
+    std::unique_ptr<TPortsWatch> PortsWatch;
 };

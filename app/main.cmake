@@ -4,6 +4,7 @@ if(KADRANT_BUILD_GUI)
         ${CMAKE_CURRENT_LIST_DIR}/TDialogKD.cpp ${CMAKE_CURRENT_LIST_DIR}/TDialogKD.h
         ${CMAKE_CURRENT_LIST_DIR}/TApp.cpp ${CMAKE_CURRENT_LIST_DIR}/TApp.h
         ${CMAKE_CURRENT_LIST_DIR}/TProgramObjects.h
+        ${CMAKE_CURRENT_LIST_DIR}/TPortsWatch.cpp ${CMAKE_CURRENT_LIST_DIR}/TPortsWatch.h
         ${CMAKE_CURRENT_LIST_DIR}/TTerminationSignals.cpp ${CMAKE_CURRENT_LIST_DIR}/TTerminationSignals.h)
     target_include_directories(kadrant_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
     # The stop's grace (TApp) follows how much slower a sanitizer build runs.

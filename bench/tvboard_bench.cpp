@@ -77,7 +77,6 @@ int main(int argc, char** argv) {
         kill(board, SIGTERM);
         return 1;
     }
-    driver.Clear();
     // Start-up (fonts, first full paint) is not part of the running figure.
     std::this_thread::sleep_for(std::chrono::seconds(2));
 

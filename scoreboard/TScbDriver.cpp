@@ -1,9 +1,19 @@
 #include "scoreboard/TScbDriver.h"
 
+#include "serial/PortPath.h"
+#include "serial/TDeviceWatch.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace {
+// The board has no minus sign.
+void NoMinus(char* text) {
+    for (char* c = text; *c; ++c)
+        if (*c == '-')
+            *c = 'A';
+}
+
 constexpr int LineMessageBaud = 9600;
 constexpr int LineMessageDataBits = 8;
 constexpr int OneStopBit = 0;
@@ -21,6 +31,33 @@ TScbDriver::TScbDriver() {
 
 TScbDriver::~TScbDriver() {
     Close();
+    UseDeviceWatch(nullptr);
+}
+
+void TScbDriver::UseDeviceWatch(TDeviceWatch* watch) {
+    if (Watch != nullptr)
+        Watch->Remove(WatchId);
+    Watch = watch;
+    WatchId = Watch != nullptr ? Watch->Add([this] { LookNow(); }) : 0;
+}
+
+void TScbDriver::LookNow() {
+    std::lock_guard<std::mutex> lock(ThreadMutex);
+    if (Thread)
+        Thread->Poke();
+}
+
+// Watches every way the name may lead (the link and the built-in port while nothing is pinned),
+// from before the port is opened, so that a device arriving meanwhile is not missed.
+void TScbDriver::FollowPort() {
+    if (Watch == nullptr)
+        return;
+    std::vector<std::string> paths;
+    if (!PinnedPath.empty())
+        paths.push_back(PinnedPath);
+    else if (GetPortCode() != 0 && PortLabel[0] != '\0')
+        paths = portpath::CandidatePaths(PortLabel);
+    Watch->Follow(WatchId, paths, {});
 }
 
 void TScbDriver::Setup(int boardCode, int portCode) {
@@ -35,22 +72,29 @@ void TScbDriver::Setup(int boardCode, int portCode) {
 }
 
 int TScbDriver::Open() {
+    if (Thread)
+        Close();
     if (BoardCode == BoardNone)
         return 0;
-    ForgetLines();
     if (!PortNameInto(GetPortCode(), true, PortLabel))
         PortLabel[0] = '\0';
     PinDevicePath(std::string());
+    FollowPort();
     int opened = TSerial::Open();
     // A port found through a link is tried again through that link only: when an unplugged
     // adapter takes its link with it, the name must not fall back to a built-in port.
-    if (DevicePath().rfind("ports/", 0) == 0)
+    if (DevicePath().rfind("ports/", 0) == 0) {
         PinDevicePath(DevicePath());
+        FollowPort();
+    }
     WorkedSinceOpen = opened == 1;
     NextLook = Clock::now() + RetryPeriod;
+    if (opened)
+        CatchUp(); // no thread yet: written here, before anything else
     SetStatus(opened ? TLineStatus::Working : OpenResult(), OpenFailureDetail());
     // The thread runs even on a port that failed: its messages are dropped at the closed port
     // until a retry opens it.
+    std::lock_guard<std::mutex> lock(ThreadMutex);
     Thread = std::make_unique<TScbThread>(*this);
     if (TickPlace)
         Thread->AlignLooks(*TickPlace);
@@ -60,41 +104,44 @@ int TScbDriver::Open() {
 
 int TScbDriver::Close() {
     if (Thread) {
-        Thread->RequestStop();
+        {
+            std::lock_guard<std::mutex> lock(ThreadMutex);
+            Thread->RequestStop();
+        }
         Thread->Join();
+        std::lock_guard<std::mutex> lock(ThreadMutex);
         Thread.reset();
     }
+    if (Watch != nullptr)
+        Watch->Follow(WatchId, {}, {});
     // The operator's own change: nothing to report.
     Status.store(TLineStatus::Off, std::memory_order_release);
     return TSerial::Close();
 }
 
-void TScbDriver::ForgetLines() {
-    std::lock_guard<std::mutex> lock(LinesMutex);
-    for (auto& line : LastLines)
-        line[0] = '\0';
-}
-
+// The lines are kept whatever the board, so that a board set up later is caught up too.
 void TScbDriver::Clear() {
-    if (BoardCode != BoardLineMessage)
-        return;
     char message[scbmessage::BufferSize];
     std::lock_guard<std::mutex> lock(LinesMutex);
-    for (int line = 1; line <= LineCount; ++line) {
+    for (int line = 1; line <= MaxLines; ++line) {
+        LastLines[line - 1][0] = '\0'; // blank: the catch-up's clear covers it
+        if (BoardCode != BoardLineMessage || line > LineCount)
+            continue;
         scbmessage::BuildBlankLine(message, line);
         QueueText(message);
-        LastLines[line - 1][0] = '\0'; // blank: the catch-up's clear covers it
     }
 }
 
 void TScbDriver::SetLineText(int line, const char* text) {
-    if (line < 1 || line > LineCount || BoardCode != BoardLineMessage)
+    if (line < 1 || line > MaxLines)
         return;
     char message[scbmessage::BufferSize];
     scbmessage::BuildLine(message, line, text);
+    NoMinus(message);
     std::lock_guard<std::mutex> lock(LinesMutex);
-    QueueText(message);
     std::memcpy(LastLines[line - 1], message, sizeof message);
+    if (BoardCode == BoardLineMessage && line <= LineCount)
+        QueueText(message);
 }
 
 void TScbDriver::AlignLooks(std::chrono::steady_clock::time_point tick) {
@@ -107,22 +154,22 @@ void TScbDriver::QueueText(char* text) {
     if (text == nullptr || *text == '\0')
         return;
     if (BoardCode == BoardLineMessage)
-        for (char* c = text; *c; ++c)
-            if (*c == '-')
-                *c = 'A';
+        NoMinus(text);
     // A closed driver has no queue: the message is dropped like one sent to a closed port.
     if (Thread)
         Thread->Append(text);
 }
 
-void TScbDriver::KeepLineAlive() {
+void TScbDriver::KeepLineAlive(bool poked) {
     if (BoardCode != BoardLineMessage || GetLineStatus() == TLineStatus::Off)
         return;
     const Clock::time_point now = Clock::now();
+    // A write that found the device gone is acted on at the next look, whatever the period.
+    const bool gone = IsOpen() && HasVanished();
+    if (!poked && !gone && now < NextLook)
+        return;
+    NextLook = now + RetryPeriod;
     if (IsOpen() && !HasVanished()) {
-        if (now < NextLook)
-            return;
-        NextLook = now + RetryPeriod;
         if (CheckDevice())
             return;
         if (!HasVanished()) {
@@ -135,13 +182,9 @@ void TScbDriver::KeepLineAlive() {
     if (IsOpen()) {
         // Gone under us: let go at once, so that the system can give the device its name back.
         TSerial::Close();
-        NextLook = now + RetryPeriod;
         SetStatus(TLineStatus::Unplugged, "the device went away");
-        return;
     }
-    if (now < NextLook)
-        return;
-    NextLook = now + RetryPeriod;
+    // Also right after a hang-up: a device put straight back is there already.
     TryPort();
 }
 
@@ -149,10 +192,7 @@ bool TScbDriver::TryPort() {
     // Open resolves the name afresh: a link to a by-id name finds the adapter whatever tty it
     // got this time. Every rule of an ordinary open holds.
     if (!TSerial::Open()) {
-        TLineStatus why = OpenResult();
-        if (why == TLineStatus::NoSuchPort && WorkedSinceOpen)
-            why = TLineStatus::Unplugged;
-        SetStatus(why, OpenFailureDetail());
+        SetStatus(RetryStatus(OpenResult(), WorkedSinceOpen), OpenFailureDetail());
         return false;
     }
     WorkedSinceOpen = true;

@@ -1,7 +1,8 @@
 // The scoreboard driver: the serial line plus what depends on the board (board code, line count,
 // pacing period) and the sending thread that it owns from Open to Close. While it is open on a
 // real port it keeps the line alive: a port that fails or goes away is tried again about once a
-// second from the sending thread, and the board is put right when it comes back.
+// second from the sending thread, at once when a device watch sees its way change, and the board
+// is put right whenever the port opens.
 #pragma once
 
 #include "scoreboard/TScbMessage.h"
@@ -9,6 +10,8 @@
 #include "scoreboard/Tick.h"
 #include "serial/TLineStatus.h"
 #include "serial/TSerial.h"
+
+class TDeviceWatch;
 
 #include <atomic>
 #include <chrono>
@@ -26,16 +29,21 @@ public:
     TScbDriver();
     ~TScbDriver(); // stops the sending thread and releases the port
 
+    // The watch that tells the driver when the way its port's name leads changes (nullptr: none,
+    // the once-a-period look alone). Only on a closed driver; the watch outlives the driver.
+    void UseDeviceWatch(TDeviceWatch* watch);
+
     // Only on a closed driver. Board 0 keeps the line parameters recorded before.
     void Setup(int boardCode, int portCode);
     // Board 0: 0, nothing opened. Board 11: starts the sending thread even when the port fails,
-    // and returns the port's result.
+    // and returns the port's result. A port that opens is caught up at once: the board's lines
+    // blanked, then given what they were last set to, whatever board was set up then.
     int Open();
     // Stops and joins the sending thread, then closes the port; 1 when a port was open.
     int Close();
 
     void Clear();                                 // blanks every line
-    void SetLineText(int line, const char* text); // line 1..line count
+    void SetLineText(int line, const char* text); // line 1..line count (kept for 1..MaxLines)
     // Hands one message to the sending thread and returns at once. Board 11 turns every '-' of
     // the caller's text into 'A' (the board has no minus sign).
     void QueueText(char* text);
@@ -43,11 +51,15 @@ public:
     // and in a thread started later by Open.
     void AlignLooks(std::chrono::steady_clock::time_point tick);
 
-    // On the sending thread, once per look at the queue; does something about once a period:
-    // notices a device that hung up or a name that now leads elsewhere, and tries a port that is
-    // not working again. When the port works again the board is blanked and shown what its lines
-    // last had, and what was queued meanwhile is not sent twice.
-    void KeepLineAlive();
+    // On the sending thread, once per look at the queue; does something about once a period,
+    // and at once when `poked`: notices a device that hung up or a name that now leads
+    // elsewhere, and tries a port that is not working again (at once after a hang-up: the device
+    // may be back already). When the port works again the board is caught up as by Open, and
+    // what was queued meanwhile is not sent twice.
+    void KeepLineAlive(bool poked = false);
+    // Any thread (the device watch's): something changed on the way the port's name leads; the
+    // sending thread looks at the port soon (see TScbThread::PokeGap).
+    void LookNow();
     // Safe from any thread.
     TLineStatus GetLineStatus() const { return Status.load(std::memory_order_acquire); }
     // Tests shorten the period; only on a closed driver.
@@ -70,19 +82,24 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool TryPort();
+    void FollowPort();
     void CatchUp();
     void WriteNow(const char* message);
     void SetStatus(TLineStatus status, const char* detail);
-    void ForgetLines();
 
     std::atomic<TLineStatus> Status{TLineStatus::Off};
     std::chrono::milliseconds RetryPeriod{RetryPeriodMs};
     Clock::time_point NextLook{};
     bool WorkedSinceOpen = false;
     char PortLabel[64] = {};
+    TDeviceWatch* Watch = nullptr;
+    int WatchId = 0;
+    // Guards Thread against LookNow from the watch's thread while Open and Close change it.
+    std::mutex ThreadMutex;
 
-    // What each line was last sent, and the hand-over of each message to the queue: one short
-    // lock so that the catch-up and the queue never both carry the same text.
+    // What each line was last set to (whatever the board; '-' already made 'A'), and the
+    // hand-over of each message to the queue: one short lock so that the catch-up and the queue
+    // never both carry the same text.
     std::mutex LinesMutex;
     char LastLines[MaxLines][scbmessage::BufferSize] = {};
 };

@@ -26,6 +26,14 @@ void TScbThread::RequestStop() {
     StopSignal.notify_all();
 }
 
+void TScbThread::Poke() {
+    {
+        std::lock_guard<std::mutex> lock(StopMutex);
+        Poked = true;
+    }
+    StopSignal.notify_all();
+}
+
 void TScbThread::Join() {
     if (Worker.joinable())
         Worker.join();
@@ -128,14 +136,16 @@ void TScbThread::Run() {
     // second to its message on the line then stays the same from one second to the next instead
     // of sliding by the time each send takes. Their phase follows the window's tick.
     auto wake = NextLook(Clock::now(), Clock::now(), period, takeTick());
+    Clock::time_point pokeAllowed{};
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(StopMutex);
-            StopSignal.wait_until(lock, wake, [this] { return StopRequested; });
-            if (StopRequested)
-                return;
-        }
-        Owner.KeepLineAlive();
+        bool poked = false;
+        if (!WaitForLook(wake, pokeAllowed, poked))
+            return;
+        if (poked)
+            pokeAllowed = Clock::now() + PokeGap;
+        Owner.KeepLineAlive(poked);
+        if (Clock::now() < wake)
+            continue; // a poke between two looks: the looks keep their times
         SendPending();
         // A tail that the line could not take last time goes out now, without waiting.
         if (Owner.PendingBytes() > 0) {
@@ -143,6 +153,23 @@ void TScbThread::Run() {
             Owner.WritePending();
         }
         wake = NextLook(wake, Clock::now(), period, takeTick());
+    }
+}
+
+bool TScbThread::WaitForLook(Clock::time_point look, Clock::time_point& pokeAllowed, bool& poked) {
+    std::unique_lock<std::mutex> lock(StopMutex);
+    for (;;) {
+        if (StopRequested)
+            return false;
+        const Clock::time_point now = Clock::now();
+        if (Poked && now >= pokeAllowed) {
+            Poked = false;
+            poked = true;
+            return true;
+        }
+        if (now >= look)
+            return true;
+        StopSignal.wait_until(lock, Poked ? std::min(look, pokeAllowed) : look);
     }
 }
 

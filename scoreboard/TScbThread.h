@@ -26,6 +26,9 @@ public:
     // a tick to queue its text. A look up to LookSlack later than that is left where it is.
     static constexpr std::chrono::milliseconds LookLag{15};
     static constexpr std::chrono::milliseconds LookSlack{5};
+    // A poke is acted on at once, but no sooner than this after the last one acted on: a flood
+    // of device events makes no burst of opens.
+    static constexpr std::chrono::milliseconds PokeGap{50};
 
     explicit TScbThread(TScbDriver& owner);
     ~TScbThread(); // stops and joins a thread still running
@@ -34,6 +37,9 @@ public:
 
     void Start();
     void RequestStop();
+    // Any thread: the owner's line is looked at soon, outside the looks at the queue, whose
+    // times stay as they are.
+    void Poke();
     void Join();
     bool IsRunning() const { return Worker.joinable(); }
 
@@ -62,6 +68,8 @@ public:
 
 private:
     void Run();
+    // Waits for the planned look or a poke to act on; false when a stop was requested.
+    bool WaitForLook(Clock::time_point look, Clock::time_point& pokeAllowed, bool& poked);
     void SendMessage(const char* message);
 
     // Both positions in one word (write in the high half, read in the low half) so that each
@@ -82,4 +90,5 @@ private:
     std::mutex StopMutex;
     std::condition_variable StopSignal;
     bool StopRequested = false;
+    bool Poked = false;
 };

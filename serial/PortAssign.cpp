@@ -1,5 +1,8 @@
 #include "serial/PortAssign.h"
 
+#include "serial/PortNames.h"
+#include "serial/PortPath.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -7,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -18,9 +20,10 @@ namespace serialports {
 
 namespace {
 
-std::string ComName(int number) {
-    return "Com" + std::to_string(number);
-}
+using portnames::ComName;
+using portnames::LastCom;
+using portpath::Absolute;
+using portpath::LinkChain;
 
 std::string PortPath(const TPortRoots& roots, int number) {
     return roots.Ports + "/" + ComName(number);
@@ -38,35 +41,10 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Absolute(const std::string& path) {
-    if (!path.empty() && path[0] == '/')
-        return path;
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd) == nullptr)
-        return path;
-    return std::string(cwd) + "/" + path;
-}
-
 std::string ReadLink(const std::string& path) {
     char target[PATH_MAX];
     ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
     return length > 0 ? std::string(target, static_cast<size_t>(length)) : std::string();
-}
-
-// The paths a link passes through, itself first, each relative hop taken from its own directory.
-std::vector<std::string> LinkChain(const std::string& link) {
-    std::vector<std::string> chain{link};
-    for (int hop = 0; hop < 16; ++hop) {
-        struct stat info;
-        if (lstat(chain.back().c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            break;
-        const std::string target = ReadLink(chain.back());
-        if (target.empty())
-            break;
-        const std::string next = target[0] == '/' ? target : DirName(chain.back()) + "/" + target;
-        chain.push_back(std::filesystem::path(next).lexically_normal().string());
-    }
-    return chain;
 }
 
 bool InById(const TPortRoots& roots, const std::string& path) {
@@ -170,6 +148,14 @@ int MakeLink(const TPortRoots& roots, int number, const std::string& target) {
     return result;
 }
 
+bool IsComNumber(int number, std::string& error) {
+    if (portnames::IsComNumber(number))
+        return true;
+    error = ComName(number) + ": a Com number is " + std::to_string(portnames::FirstCom) + " to " +
+            std::to_string(LastCom);
+    return false;
+}
+
 bool EnsurePortsDir(const TPortRoots& roots) {
     return mkdir(roots.Ports.c_str(), 0777) == 0 || errno == EEXIST;
 }
@@ -194,9 +180,9 @@ std::vector<TComPort> DescribePorts(const TPortRoots& roots) {
         const std::string path = PortPath(roots, number);
         struct stat info;
         if (lstat(path.c_str(), &info) != 0) {
-            if (HasUart(roots, number - 1)) {
+            if (HasUart(roots, number)) {
                 port.Present = true;
-                port.Device = "/dev/ttyS" + std::to_string(number - 1);
+                port.Device = portnames::BuiltInDevice(number);
                 port.Description = DescribeTty(roots, BaseName(port.Device), port.Device);
             }
         } else if (!S_ISLNK(info.st_mode)) {
@@ -209,6 +195,8 @@ std::vector<TComPort> DescribePorts(const TPortRoots& roots) {
             port.Adapter = std::any_of(chain.begin() + 1, chain.end(), [&](const std::string& p) {
                 return NamesAdapter(roots, p);
             });
+            port.ById = std::any_of(chain.begin() + 1, chain.end(),
+                                    [&](const std::string& p) { return InById(roots, p); });
             dev_t rdev;
             port.Present = DeviceOf(path, rdev);
             if (port.Present) {
@@ -250,7 +238,7 @@ std::vector<TAssignment> AssignAdapters(const TPortRoots& roots) {
             continue;
         adapter.ById = Absolute(adapter.ById);
         for (; next <= LastCom; ++next) {
-            if (HasEntry(roots, next) || HasUart(roots, next - 1))
+            if (HasEntry(roots, next) || HasUart(roots, next))
                 continue;
             const int result = MakeLink(roots, next, adapter.ById);
             if (result == EEXIST)
@@ -278,7 +266,7 @@ std::vector<TAdapter> AdaptersWithoutNumber(const TPortRoots& roots) {
 
 std::string AdapterHint(int chosenPort, const std::vector<TComPort>& ports) {
     if (chosenPort < 1 || chosenPort > static_cast<int>(ports.size()) ||
-        ports[chosenPort - 1].Present)
+        ports[chosenPort - 1].Present || ports[chosenPort - 1].ById)
         return {};
     std::vector<int> numbers;
     for (const TComPort& port : ports) {
@@ -295,23 +283,10 @@ std::string AdapterHint(int chosenPort, const TPortRoots& roots) {
     return AdapterHint(chosenPort, DescribePorts(roots));
 }
 
-int ComNumberOf(const std::string& name) {
-    std::string digits = name;
-    if (name.size() > 3 && (name.compare(0, 3, "Com") == 0 || name.compare(0, 3, "COM") == 0 ||
-                            name.compare(0, 3, "com") == 0))
-        digits = name.substr(3);
-    if (digits.empty() || digits.size() > 6 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return -1;
-    return std::stoi(digits);
-}
-
 bool AssignPort(const TPortRoots& roots, int number, const std::string& device,
                 std::string& error) {
-    if (number < 1 || number > LastCom) {
-        error = ComName(number) + ": a Com number is 1 to 26";
+    if (!IsComNumber(number, error))
         return false;
-    }
     std::string path = device;
     if (device.find('/') == std::string::npos)
         path = roots.ById + "/" + device;
@@ -356,10 +331,8 @@ bool AssignPort(const TPortRoots& roots, int number, const std::string& device,
 }
 
 bool ForgetPort(const TPortRoots& roots, int number, std::string& error) {
-    if (number < 1 || number > LastCom) {
-        error = ComName(number) + ": a Com number is 1 to 26";
+    if (!IsComNumber(number, error))
         return false;
-    }
     const std::string entry = PortPath(roots, number);
     struct stat info;
     if (lstat(entry.c_str(), &info) != 0) {

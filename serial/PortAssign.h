@@ -16,7 +16,6 @@
 namespace serialports {
 
 constexpr int FirstAssignedCom = 3; // Com1 and Com2 stay for the ports a PC has built in
-constexpr int LastCom = 26;
 
 struct TComPort {
     enum TEntry { NoEntry, Link, NotALink };
@@ -27,6 +26,7 @@ struct TComPort {
     std::string Device;     // the node the name leads to now; empty when none
     bool Present = false;   // a character device is behind the name now
     bool Adapter = false;   // the link names a USB adapter (plugged in or not)
+    bool ById = false;      // ... by its by-id name: the number has an adapter of its own
     std::string Description;
 };
 
@@ -46,13 +46,12 @@ std::vector<TAssignment> AssignAdapters(const TPortRoots& roots);
 // Adapters plugged in that no Com number leads to.
 std::vector<TAdapter> AdaptersWithoutNumber(const TPortRoots& roots);
 
-// For a chosen port with no device behind it: "the USB adapter is Com3" (or "the USB adapters are
-// Com3 and Com5") when adapters are plugged in under other numbers; otherwise empty.
+// For a chosen port with no adapter of its own (no link, or a link to nothing that is not an
+// adapter's by-id name): "the USB adapter is Com3" (or "the USB adapters are Com3 and Com5") when
+// adapters are plugged in under other numbers; otherwise empty. A number whose own adapter is
+// merely unplugged gets no hint: another adapter is not what it waits for.
 std::string AdapterHint(int chosenPort, const std::vector<TComPort>& ports);
 std::string AdapterHint(int chosenPort, const TPortRoots& roots = {});
-
-// "Com5", "com5" or "5" gives 5 (range not checked); -1 for anything else.
-int ComNumberOf(const std::string& name);
 
 // By hand: links ComN to a device (a path, or a name in the by-id directory; a device that has a
 // by-id name is linked by that name). Fails, changing nothing, with a one-line reason.

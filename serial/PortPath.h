@@ -4,10 +4,20 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace portpath {
 
 // Device path for the name, or an empty string when the name leads nowhere.
 std::string DevicePathFor(const char* portName);
+// Every path the name may lead through, whether it exists now or not: the link, then the
+// built-in port. Empty when the name can lead nowhere.
+std::vector<std::string> CandidatePaths(const char* portName);
+
+// The paths a link passes through, itself first, each relative hop taken from its own directory
+// (at most 16 hops).
+std::vector<std::string> LinkChain(const std::string& link);
+// The path taken from the current directory when it is relative.
+std::string Absolute(const std::string& path);
 
 } // namespace portpath

@@ -1,5 +1,7 @@
 #include "serial/SerialAdapters.h"
 
+#include "serial/PortNames.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -139,9 +141,9 @@ std::string DescribeTty(const TPortRoots& roots, const std::string& kernelName,
     return text + ", " + devicePath;
 }
 
-bool HasUart(const TPortRoots& roots, int index) {
+bool HasUart(const TPortRoots& roots, int comNumber) {
     const std::string type =
-        Attribute(roots.Sysfs + "/class/tty/ttyS" + std::to_string(index) + "/type");
+        Attribute(roots.Sysfs + "/class/tty/" + portnames::BuiltInTty(comNumber) + "/type");
     return !type.empty() && std::atoi(type.c_str()) != 0;
 }
 

@@ -33,8 +33,9 @@ std::vector<TAdapter> FindAdapters(const TPortRoots& roots);
 std::string DescribeTty(const TPortRoots& roots, const std::string& kernelName,
                         const std::string& devicePath);
 
-// True when /dev/ttyS<index> has a UART behind it: sysfs gives it a port type other than unknown.
-bool HasUart(const TPortRoots& roots, int index);
+// True when the built-in port of a Com number has a UART behind it: sysfs gives it a port type
+// other than unknown.
+bool HasUart(const TPortRoots& roots, int comNumber);
 
 // True for the kernel names of USB serial and CDC-ACM devices (ttyUSB<n>, ttyACM<n>).
 bool IsAdapterName(const std::string& kernelName);

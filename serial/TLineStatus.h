@@ -22,3 +22,11 @@ const char* LineStatusName(TLineStatus status);
 inline bool IsLineTrouble(TLineStatus status) {
     return status != TLineStatus::Off && status != TLineStatus::Working;
 }
+
+// What a failed retry says: a port that worked since it was chosen and now leads to no device is
+// unplugged; one that never opened (a wrong number, an adapter not plugged in yet) is still no
+// such port.
+inline TLineStatus RetryStatus(TLineStatus openResult, bool workedSinceChosen) {
+    return openResult == TLineStatus::NoSuchPort && workedSinceChosen ? TLineStatus::Unplugged
+                                                                      : openResult;
+}

@@ -1,5 +1,6 @@
 #include "serial/TSerial.h"
 
+#include "serial/PortNames.h"
 #include "serial/PortPath.h"
 
 #include <cerrno>
@@ -14,14 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct TDigiGroup {
-    int firstCode;
-    const char* prefix;
-};
-
-constexpr TDigiGroup DigiGroups[] = {{31, "Digi1A"}, {51, "Digi1B"},  {71, "Digi1C"},
-                                     {91, "Digi2A"}, {111, "Digi2B"}, {131, "Digi2C"}};
 
 speed_t SpeedFor(int baudRate) {
     switch (baudRate) {
@@ -124,20 +117,7 @@ const char* TSerial::PortName(int portCode, bool withDigi) {
 }
 
 bool TSerial::PortNameInto(int portCode, bool withDigi, char (&name)[64]) {
-    if (portCode > 146)
-        return false;
-    name[0] = '\0';
-    if (portCode == 0) {
-        std::snprintf(name, sizeof name, "N.C.");
-    } else if (portCode >= 1 && portCode <= 26) {
-        std::snprintf(name, sizeof name, "Com%d", portCode);
-    } else if (withDigi) {
-        for (const TDigiGroup& group : DigiGroups)
-            if (portCode >= group.firstCode && portCode < group.firstCode + 16)
-                std::snprintf(name, sizeof name, "%s%d", group.prefix,
-                              portCode - group.firstCode + 1);
-    }
-    return true;
+    return portnames::PortNameInto(portCode, withDigi, name);
 }
 
 void TSerial::SetLineParams(int portCode, int baudRate, int dataBits, int stopBits, int parity,

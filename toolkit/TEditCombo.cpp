@@ -4,6 +4,7 @@
 #include "toolkit/TWinDialog.h"
 
 #include <QAbstractItemView>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -133,15 +134,28 @@ bool TEditCombo::SetItemDecoration(const QString& text, const QIcon& icon, const
     const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)
         return false;
-    setItemIcon(index, icon);
     Decorated = Decorated || !icon.isNull();
+    setItemIcon(index, icon.isNull() ? NoIcon() : icon);
     setItemData(index, toolTip.isEmpty() ? QVariant() : QVariant(toolTip), Qt::ToolTipRole);
     return true;
+}
+
+const QIcon& TEditCombo::NoIcon() {
+    if (Blank.isNull()) {
+        QPixmap room(iconSize());
+        room.fill(Qt::transparent);
+        Blank = QIcon(room);
+    }
+    return Blank;
 }
 
 void TEditCombo::showPopup() {
     if (BeforePopup)
         BeforePopup();
+    // Every entry keeps the same room for an icon, those never decorated too.
+    for (int row = 0; Decorated && row < count(); ++row)
+        if (itemIcon(row).isNull())
+            setItemIcon(row, NoIcon());
     // Icons take room from the texts: the open list grows to show every text whole.
     if (Decorated)
         view()->setMinimumWidth(view()->sizeHintForColumn(0) +
@@ -152,6 +166,8 @@ void TEditCombo::showPopup() {
 
 void TEditCombo::initStyleOption(QStyleOptionComboBox* option) const {
     QComboBox::initStyleOption(option);
+    if (option->currentIcon.cacheKey() == Blank.cacheKey())
+        option->currentIcon = QIcon(); // the room kept in the open list only
     if (option->currentIcon.isNull())
         return;
     const QRect field =

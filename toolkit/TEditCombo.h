@@ -52,7 +52,8 @@ public:
     int ShownIndex = 0;
 
     // Puts an icon and a tooltip beside the shown entry with this text, leaving the text as it
-    // is; a null icon and an empty tooltip take them away. False when no shown entry has the text.
+    // is; a null icon and an empty tooltip take them away (the entry keeps the icon's room, so
+    // that the texts of the open list stay in line). False when no shown entry has the text.
     bool SetItemDecoration(const QString& text, const QIcon& icon, const QString& toolTip);
     // Runs just before the list opens, so that what the entries show can be brought up to date.
     std::function<void()> BeforePopup;
@@ -63,7 +64,11 @@ protected:
     void initStyleOption(QStyleOptionComboBox* option) const override;
 
 private:
+    // An empty picture of the icons' size: the room an entry without an icon keeps.
+    const QIcon& NoIcon();
+
     bool Decorated = false; // an entry carries an icon
+    QIcon Blank;
     int* Value;
     std::unique_ptr<TComboBoxData> Shown; // compact mode: the entries actually shown
     TComboBoxData* Source;

@@ -1,7 +1,9 @@
 // The driver keeping its line alive: a pulled cable, a held port, a re-pointed link are tried
-// again from the sending thread, the board is put right when the port works again, and a close
-// in the middle of an outage stops the tries at once.
+// again from the sending thread (at once when the device watch sees the way change), the board
+// is put right whenever the port opens, and a close in the middle of an outage stops the tries at
+// once.
 #include "scoreboard/TScbDriver.h"
+#include "serial/TDeviceWatch.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/WaitFor.h"
@@ -40,13 +42,98 @@ protected:
 
     TTempWorkDir Dir;
     std::unique_ptr<TPtyLine> Line = std::make_unique<TPtyLine>(1);
+    TDeviceWatch Watch; // started only where a test needs it
     TScbDriver Driver;
 };
+
+struct TCatchUpCase {
+    const char* name;
+    int boardBefore; // None: the board type was changed; the line board: the port was changed
+    bool counting;   // the next second's text follows at once
+};
+
+class CatchUpOnOpen : public LineWatchdog, public testing::WithParamInterface<TCatchUpCase> {};
+
+// The board shows what the window shows as soon as the port opens, whatever was chosen before,
+// and the next text follows it: nothing is missing and nothing comes twice.
+TEST_P(CatchUpOnOpen, BlanksThenTheCurrentTextAtOnce) {
+    Driver.Setup(GetParam().boardBefore, 2); // nothing behind Com2 here
+    Driver.Open();
+    Driver.SetLineText(1, "-       7");
+    Driver.Close();
+    Driver.Setup(TScbDriver::BoardLineMessage, 1);
+    ASSERT_EQ(Driver.Open(), 1);
+    std::string expected = BlankLines() + LineMessage('0', "A       7");
+    if (GetParam().counting) {
+        Driver.SetLineText(1, "        6");
+        expected += LineMessage('0', "        6");
+    }
+    EXPECT_EQ(Line->ReadUntilQuiet(300), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, CatchUpOnOpen,
+    testing::Values(TCatchUpCase{"PortChangedStopped", TScbDriver::BoardLineMessage, false},
+                    TCatchUpCase{"PortChangedCounting", TScbDriver::BoardLineMessage, true},
+                    TCatchUpCase{"BoardChangedStopped", TScbDriver::BoardNone, false},
+                    TCatchUpCase{"BoardChangedCounting", TScbDriver::BoardNone, true}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+// The sending thread held after Open, so that the test takes its steps in a fixed order.
+class TSteppedDriver : public TScbDriver {
+public:
+    void HoldSendingThread() {
+        Thread->RequestStop();
+        Thread->Join();
+    }
+};
+
+// A text queued during an outage and still waiting when the port comes back goes out once: in
+// the catch-up, not again from the queue at the next look.
+TEST(ReplugCatchUp, SendsATextStillQueuedOnce) {
+    TTempWorkDir dir;
+    auto line = std::make_unique<TPtyLine>(1);
+    TSteppedDriver driver;
+    driver.Setup(TScbDriver::BoardLineMessage, 1);
+    ASSERT_EQ(driver.Open(), 1);
+    driver.HoldSendingThread();
+    ASSERT_EQ(line->ReadBytes(BlankLines().size()), BlankLines());
+    line->CloseMaster();
+    driver.KeepLineAlive(true);
+    ASSERT_EQ(driver.GetLineStatus(), TLineStatus::Unplugged);
+    line.reset();
+    driver.SetLineText(1, "       39");
+    line = std::make_unique<TPtyLine>(1);
+    driver.KeepLineAlive(true);
+    ASSERT_EQ(driver.GetLineStatus(), TLineStatus::Working);
+    driver.SendingThread()->SendPending(); // the next look
+    EXPECT_EQ(line->ReadUntilQuiet(200), BlankLines() + LineMessage('0', "       39"));
+}
+
+// A link made while the port is missing is tried at once, not at the next once-a-second try.
+TEST_F(LineWatchdog, DeviceWatchTriesANewLinkAtOnce) {
+    ASSERT_TRUE(Watch.Start());
+    Driver.UseDeviceWatch(&Watch);
+    Line.reset();
+    std::filesystem::create_symlink("/nonexistent/ttyUSB0", "ports/Com1"); // the adapter to come
+    Driver.Setup(TScbDriver::BoardLineMessage, 1);
+    Driver.Open();
+    ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort);
+    Driver.SetLineText(1, "        5");
+    std::this_thread::sleep_for(150ms); // past the first looks: the next try is a second away
+    std::filesystem::remove("ports/Com1");
+    Line = std::make_unique<TPtyLine>(1);
+    const auto linked = std::chrono::steady_clock::now();
+    const std::string expected = BlankLines() + LineMessage('0', "        5");
+    EXPECT_EQ(Line->ReadBytes(expected.size(), 300 * KADRANT_TIME_SCALE), expected);
+    EXPECT_LT(std::chrono::steady_clock::now() - linked, 300ms * KADRANT_TIME_SCALE);
+    Driver.Close();
+    Driver.UseDeviceWatch(nullptr);
+}
 
 TEST_F(LineWatchdog, PulledCableIsSeenAndTheReplugShowsTheLastTextOnce) {
     OpenOnCom1();
     ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::Working);
-    Driver.Clear();
     Driver.SetLineText(1, "       41");
     ASSERT_EQ(Line->ReadBytes(BlankLines().size() + 17),
               BlankLines() + LineMessage('0', "       41"));
@@ -110,7 +197,8 @@ TEST_F(LineWatchdog, ReplugThatIsHeldByAnotherProgramChangesTheReasonAndKeepsTry
 TEST_F(LineWatchdog, RepointedLinkIsFollowedWithTheBoardPutRight) {
     OpenOnCom1();
     Driver.SetLineText(1, "        9");
-    ASSERT_EQ(Line->ReadBytes(17), LineMessage('0', "        9"));
+    ASSERT_EQ(Line->ReadBytes(BlankLines().size() + 17),
+              BlankLines() + LineMessage('0', "        9"));
     std::filesystem::remove("ports/Com1");
     TPtyLine other(1);
     EXPECT_EQ(other.ReadUntilQuiet(5 * Period.count()),
@@ -123,7 +211,8 @@ TEST_F(LineWatchdog, CloseDuringAnOutageIsPromptAndEndsTheTries) {
     std::filesystem::create_symlink("/nonexistent/ttyUSB0", "ports/Com1");
     OpenOnCom1();
     ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort);
-    std::this_thread::sleep_for(Period + 50ms); // a try is due about now
+    std::this_thread::sleep_for(Period + 50ms);                 // a try is due about now
+    EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort); // it never worked: not unplugged
     const auto begin = std::chrono::steady_clock::now();
     Driver.Close();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, Scaled(150ms));

@@ -21,6 +21,7 @@ std::string Bytes(std::initializer_list<unsigned char> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+using testbytes::BlankLines;
 using testbytes::LineMessage;
 
 class BoardMessages : public testing::Test {
@@ -28,6 +29,7 @@ protected:
     void SetUp() override {
         Driver.Setup(TScbDriver::BoardLineMessage, 3);
         ASSERT_EQ(Driver.Open(), 1);
+        ASSERT_EQ(Line.ReadBytes(BlankLines().size()), BlankLines()); // the opening's catch-up
     }
     TTempWorkDir Dir;
     TPtyLine Line{3};
@@ -151,7 +153,7 @@ TEST(DriverClose, EndsTheThreadWithinAPacingPeriodAndTwiceIsHarmless) {
     TScbDriver driver;
     driver.Setup(TScbDriver::BoardLineMessage, 1);
     ASSERT_EQ(driver.Open(), 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_EQ(line.ReadBytes(BlankLines().size()), BlankLines());
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(driver.Close(), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, Scaled(std::chrono::seconds(1)));
@@ -159,7 +161,8 @@ TEST(DriverClose, EndsTheThreadWithinAPacingPeriodAndTwiceIsHarmless) {
     EXPECT_EQ(driver.Close(), 0);
     ASSERT_EQ(driver.Open(), 1); // and the port is free again
     driver.SetLineText(1, "1");
-    EXPECT_EQ(line.ReadBytes(17), LineMessage('0', "        1"));
+    EXPECT_EQ(line.ReadBytes(BlankLines().size() + 17),
+              BlankLines() + LineMessage('0', "        1"));
 }
 
 TEST(DriverVanish, PulledCableLosesMessagesQuietlyAndTheDriverRecovers) {
@@ -180,5 +183,6 @@ TEST(DriverVanish, PulledCableLosesMessagesQuietlyAndTheDriverRecovers) {
     TPtyLine replugged(1);
     ASSERT_EQ(driver.Open(), 1);
     driver.SetLineText(2, "5");
-    EXPECT_EQ(replugged.ReadBytes(17), LineMessage('1', "        5"));
+    EXPECT_EQ(replugged.ReadBytes(BlankLines().size() + 17),
+              BlankLines() + LineMessage('1', "        5"));
 }

@@ -29,6 +29,7 @@ TEST(QueueStress, ProducerAndSendingThreadKeepEveryMessageWholeAndInOrder) {
     driver.Setup(TScbDriver::BoardLineMessage, 1);
     driver.SetPacing(0);
     ASSERT_EQ(driver.Open(), 1);
+    ASSERT_EQ(line.ReadBytes(9 * 17).size(), 9u * 17); // the opening's catch-up
 
     std::atomic<bool> producing{true};
     std::string received;

@@ -1,6 +1,7 @@
 // Com numbers for USB serial adapters, on a fake by-id directory and sysfs tree: which number an
 // adapter gets, that it keeps it, that nothing else in ports/ is touched, and what each number is.
 #include "serial/PortAssign.h"
+#include "serial/PortNames.h"
 #include "tests/support/FakeSerialTree.h"
 
 #include <functional>
@@ -188,7 +189,7 @@ TEST(Assignment, ProgramsAssigningAtOnceGiveEachAdapterOneNumber) {
     for (pid_t child : children)
         waitpid(child, nullptr, 0);
     std::set<std::string> targets;
-    for (int number = FirstAssignedCom; number <= LastCom; ++number) {
+    for (int number = FirstAssignedCom; number <= portnames::LastCom; ++number) {
         const std::string target = LinkOf(tree.Port(number));
         EXPECT_EQ(target.empty(), number >= FirstAssignedCom + Adapters) << number;
         if (!target.empty()) {
@@ -276,5 +277,21 @@ INSTANTIATE_TEST_SUITE_P(
                                   AssignAdapters(fake.Roots);
                                   fake.Unplug(A, "ttyUSB0");
                               },
-                              ""}),
+                              ""},
+                    // Com3's own adapter is only unplugged: Com4's adapter is not what it needs.
+                    THintCase{"OwnAdapterUnpluggedAnotherPlugged", 3,
+                              [](TFakeSerialTree& fake) {
+                                  fake.Plug(A, "ttyUSB0");
+                                  AssignAdapters(fake.Roots);
+                                  fake.Plug(B, "ttyUSB1");
+                                  fake.Unplug(A, "ttyUSB0");
+                              },
+                              ""},
+                    THintCase{"LinkToNothingThatIsNoAdaptersName", 1,
+                              [](TFakeSerialTree& fake) {
+                                  std::filesystem::create_symlink("/nonexistent/ttyUSB9",
+                                                                  fake.Port(1));
+                                  fake.Plug(A, "ttyUSB0");
+                              },
+                              "the USB adapter is Com3"}),
     [](const testing::TestParamInfo<THintCase>& c) { return std::string(c.param.Name); });

@@ -110,6 +110,13 @@ TEST(FailingOpen, NoNameAtAllIsNoSuchPortAndNoPortIsOff) {
     EXPECT_EQ(serial.OpenResult(), TLineStatus::Off);
 }
 
+// A retry that finds no device: unplugged only for a port that worked since it was chosen.
+TEST(FailingOpen, RetryOfAPortThatNeverOpenedIsStillNoSuchPort) {
+    EXPECT_EQ(RetryStatus(TLineStatus::NoSuchPort, false), TLineStatus::NoSuchPort);
+    EXPECT_EQ(RetryStatus(TLineStatus::NoSuchPort, true), TLineStatus::Unplugged);
+    EXPECT_EQ(RetryStatus(TLineStatus::InUse, true), TLineStatus::InUse);
+}
+
 TEST(FailingOpen, HeldPortIsInUseAndOpensOnceLetGo) {
     TTempWorkDir dir;
     TPtyLine line(2);

@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         driver.Setup(TScbDriver::BoardLineMessage, 1);
         ASSERT_EQ(driver.Open(), 1);
+        line.ReadBytes(9 * 17); // the opening's catch-up: nine blank lines
     }
 
     void Run(uint32_t ms) {

@@ -35,8 +35,7 @@ TEST(BoardSimProgram, LogsWhatTheDriverSendsAndRemovesItsLinkOnSigterm) {
 
     TScbDriver driver;
     driver.Setup(TScbDriver::BoardLineMessage, 7);
-    ASSERT_EQ(driver.Open(), 1);
-    driver.Clear();
+    ASSERT_EQ(driver.Open(), 1); // which blanks the board
     driver.SetLineText(1, "-00000005");
     ASSERT_TRUE(WaitFor([&] { return LinesOf(log).size() >= 10; }));
     driver.Close();

@@ -41,8 +41,7 @@ TEST(BoardSimUnplug, TheDriverComesBackOnItsOwnAfterTheScheduledReplug) {
     TScbDriver driver;
     driver.SetRetryPeriod(200ms);
     driver.Setup(TScbDriver::BoardLineMessage, 4);
-    ASSERT_EQ(driver.Open(), 1);
-    driver.Clear();
+    ASSERT_EQ(driver.Open(), 1); // which blanks the board
     driver.SetLineText(1, "       12");
     ASSERT_TRUE(WaitFor([&] { return LinesOf(log).size() >= 10; }, 5000ms));
 

@@ -1,6 +1,7 @@
 #include "tools/ports/TPortsCommand.h"
 
 #include "serial/PortAssign.h"
+#include "serial/PortNames.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,9 +17,9 @@ const char* const Usage = "usage: kadrant-ports [--dir D] [list]\n"
 void List(const TPortRoots& roots, std::ostream& out) {
     const std::vector<TComPort> ports = DescribePorts(roots);
     for (const TComPort& port : ports) {
-        out << "Com" << port.Number << '\t'
+        out << portnames::ComName(port.Number) << '\t'
             << (port.Entry == TComPort::Link
-                    ? "ports/Com" + std::to_string(port.Number) + " -> " + port.LinkTarget
+                    ? "ports/" + portnames::ComName(port.Number) + " -> " + port.LinkTarget
                 : port.Entry == TComPort::NotALink ? std::string("not a link")
                                                    : std::string("-"))
             << '\t' << (port.Device.empty() ? "-" : port.Device) << '\t'
@@ -38,9 +39,10 @@ void List(const TPortRoots& roots, std::ostream& out) {
 }
 
 int ParseNumber(const std::string& name, std::ostream& err) {
-    const int number = ComNumberOf(name);
+    const int number = portnames::ComNumberOf(name);
     if (number < 0)
-        err << "kadrant-ports: " << name << " is not a Com number (Com1 to Com26)\n";
+        err << "kadrant-ports: " << name << " is not a Com number (" << portnames::ComRange()
+            << ")\n";
     return number;
 }
 
@@ -84,7 +86,7 @@ int RunPortsCommand(const std::vector<std::string>& args, const TPortRoots& devi
             err << "kadrant-ports: " << error << '\n';
             return 1;
         }
-        out << "Com" << number << " -> " << words[2] << '\n';
+        out << portnames::ComName(number) << " -> " << words[2] << '\n';
         return 0;
     }
     if (command == "forget" && words.size() == 2) {
@@ -95,7 +97,7 @@ int RunPortsCommand(const std::vector<std::string>& args, const TPortRoots& devi
             err << "kadrant-ports: " << error << '\n';
             return 1;
         }
-        out << "Com" << number << " forgotten\n";
+        out << portnames::ComName(number) << " forgotten\n";
         return 0;
     }
     err << Usage;

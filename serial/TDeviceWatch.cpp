@@ -1,0 +1,231 @@
+#include "serial/TDeviceWatch.h"
+
+#include "serial/PortPath.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Entries made, removed, renamed or given other rights (udev sets a node's group after the
+// kernel made it), and the watched directory itself going away.
+constexpr uint32_t WatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB |
+                               IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+
+std::string DirName(const std::string& path) {
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    return parent.empty() ? "/" : parent;
+}
+
+std::string BaseName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+// The entry `path` in its directory, and that directory in its own so that a directory removed
+// or replaced is seen; a directory that is missing is watched for from the nearest one that
+// exists.
+void TDeviceWatch::WantEntry(TWantedDirs& wanted, std::string path, int id) {
+    for (int depth = 0; depth < 64 && path != "/"; ++depth) {
+        const std::string dir = DirName(path);
+        if (IsDirectory(dir)) {
+            wanted[dir].Names[BaseName(path)].insert(id);
+            if (dir != "/")
+                wanted[DirName(dir)].Names[BaseName(dir)].insert(id);
+            return;
+        }
+        path = dir;
+    }
+}
+
+TDeviceWatch::~TDeviceWatch() {
+    Stop();
+}
+
+bool TDeviceWatch::Start() {
+    if (IsWatching())
+        return true;
+    const int inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    StopFd = inotify < 0 ? -1 : eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (StopFd < 0) {
+        std::fprintf(stderr, "kadrant: cannot watch for devices (%s); looking once a second\n",
+                     std::strerror(errno));
+        if (inotify >= 0)
+            close(inotify);
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        Inotify = inotify;
+        Rewatch();
+    }
+    Thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void TDeviceWatch::Stop() {
+    if (!Thread.joinable())
+        return;
+    const uint64_t one = 1;
+    if (write(StopFd, &one, sizeof one) < 0)
+        std::fprintf(stderr, "kadrant: device watch: %s\n", std::strerror(errno));
+    Thread.join();
+    std::lock_guard<std::mutex> lock(Mutex);
+    close(Inotify);
+    close(StopFd);
+    Inotify = StopFd = -1;
+    DirWatch.clear();
+    Watched.clear();
+}
+
+int TDeviceWatch::Add(TChanged changed) {
+    std::lock_guard<std::mutex> lock(Mutex);
+    Parties[NextId].Changed = std::move(changed);
+    return NextId++;
+}
+
+void TDeviceWatch::Remove(int id) {
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        if (Parties.erase(id) == 0)
+            return;
+        Rewatch();
+    }
+    std::lock_guard<std::recursive_mutex> wait(Telling);
+}
+
+void TDeviceWatch::Follow(int id, const std::vector<std::string>& paths,
+                          const std::vector<std::string>& dirs) {
+    std::lock_guard<std::mutex> lock(Mutex);
+    auto party = Parties.find(id);
+    if (party == Parties.end())
+        return;
+    party->second.Paths.clear();
+    party->second.Dirs.clear();
+    for (const std::string& path : paths)
+        party->second.Paths.push_back(portpath::Absolute(path));
+    for (const std::string& dir : dirs)
+        party->second.Dirs.push_back(portpath::Absolute(dir));
+    Rewatch();
+}
+
+void TDeviceWatch::Rewatch() {
+    if (Inotify < 0)
+        return;
+    TWantedDirs wanted;
+    for (const auto& [id, party] : Parties) {
+        for (const std::string& path : party.Paths)
+            for (const std::string& hop : portpath::LinkChain(path))
+                WantEntry(wanted, std::filesystem::path(hop).lexically_normal().string(), id);
+        for (const std::string& dir : party.Dirs) {
+            if (IsDirectory(dir))
+                wanted[dir].AnyName.insert(id);
+            WantEntry(wanted, dir, id);
+        }
+    }
+    std::map<std::string, int> dirWatch;
+    std::map<int, TWanted> watched;
+    for (const auto& [dir, want] : wanted) {
+        // A directory that went away meanwhile, or no watches left: the callers' own looks
+        // stay the floor.
+        const int wd = inotify_add_watch(Inotify, dir.c_str(), WatchMask);
+        if (wd < 0)
+            continue;
+        dirWatch[dir] = wd;
+        TWanted& into = watched[wd];
+        for (const auto& [name, ids] : want.Names)
+            into.Names[name].insert(ids.begin(), ids.end());
+        into.AnyName.insert(want.AnyName.begin(), want.AnyName.end());
+    }
+    for (const auto& [dir, wd] : DirWatch)
+        if (watched.count(wd) == 0)
+            inotify_rm_watch(Inotify, wd);
+    DirWatch.swap(dirWatch);
+    Watched.swap(watched);
+}
+
+std::set<int> TDeviceWatch::ReadEvents(bool& moved) {
+    std::set<int> touched;
+    alignas(inotify_event) char buffer[8192];
+    std::lock_guard<std::mutex> lock(Mutex);
+    for (;;) {
+        const ssize_t length = read(Inotify, buffer, sizeof buffer);
+        if (length <= 0)
+            break;
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            const auto where = Watched.find(event->wd);
+            if (event->mask & IN_Q_OVERFLOW) {
+                // Events were lost: everyone looks.
+                for (const auto& [id, party] : Parties)
+                    touched.insert(id);
+                moved = true;
+                continue;
+            }
+            if (where == Watched.end())
+                continue;
+            const TWanted& wanted = where->second;
+            if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+                for (const auto& [name, ids] : wanted.Names)
+                    touched.insert(ids.begin(), ids.end());
+                touched.insert(wanted.AnyName.begin(), wanted.AnyName.end());
+                moved = true;
+                continue;
+            }
+            if (event->len == 0)
+                continue; // the directory's own rights: nothing on the way changed
+            const auto named = wanted.Names.find(event->name);
+            if (named != wanted.Names.end()) {
+                touched.insert(named->second.begin(), named->second.end());
+                moved = true;
+            }
+            touched.insert(wanted.AnyName.begin(), wanted.AnyName.end());
+        }
+    }
+    if (moved)
+        Rewatch();
+    return touched;
+}
+
+void TDeviceWatch::Tell(const std::set<int>& ids) {
+    for (const int id : ids) {
+        std::lock_guard<std::recursive_mutex> telling(Telling);
+        TChanged changed;
+        {
+            std::lock_guard<std::mutex> lock(Mutex);
+            const auto party = Parties.find(id);
+            if (party == Parties.end())
+                continue;
+            changed = party->second.Changed;
+        }
+        if (changed)
+            changed();
+    }
+}
+
+void TDeviceWatch::Run() {
+    pollfd waits[2] = {{Inotify, POLLIN, 0}, {StopFd, POLLIN, 0}};
+    for (;;) {
+        if (poll(waits, 2, -1) < 0 && errno != EINTR)
+            return;
+        if (waits[1].revents != 0)
+            return;
+        bool moved = false;
+        const std::set<int> touched = ReadEvents(moved);
+        Tell(touched);
+    }
+}
