@@ -185,7 +185,9 @@ void TControlSocket::OnReadable(int clientId) {
         client->Reader->setEnabled(false);
         return;
     }
-    std::vector<TRemoteLine> lines;
+    const auto onLine = [client](std::string_view text, bool overlong) {
+        client->Commands.push_back(ParseRemoteCommand(text, overlong));
+    };
     bool ended = false;
     for (int chunk = 0; chunk < ChunksPerWakeUp && !ended; ++chunk) {
         char bytes[ReadChunk];
@@ -200,7 +202,7 @@ void TControlSocket::OnReadable(int clientId) {
             return;
         }
         ended = count == 0;
-        client->Framer.Feed(std::string_view(bytes, static_cast<std::size_t>(count)), lines);
+        client->Framer.Feed(std::string_view(bytes, static_cast<std::size_t>(count)), onLine);
     }
     if (ended) {
         // The client sent its last line and waits for the answers: they go out first.
@@ -208,8 +210,6 @@ void TControlSocket::OnReadable(int clientId) {
         client->Watching = false;
         client->Reader->setEnabled(false);
     }
-    for (TRemoteLine& line : lines)
-        client->Lines.push_back(std::move(line));
     Drain(clientId);
     if (TClient* still = Find(clientId); still && still->Ending && still->Output.empty())
         Drop(*still);
@@ -219,11 +219,11 @@ void TControlSocket::OnReadable(int clientId) {
 void TControlSocket::Drain(int clientId) {
     for (;;) {
         TClient* client = Find(clientId);
-        if (client == nullptr || client->Lines.empty())
+        if (client == nullptr || client->Commands.empty())
             break;
-        const TRemoteLine line = std::move(client->Lines.front());
-        client->Lines.pop_front();
-        Answer(*client, line);
+        const TRemoteCommand command = std::move(client->Commands.front());
+        client->Commands.pop_front();
+        Answer(*client, command);
     }
     // Clients paused while the command ran read again; whatever they sent meanwhile is waiting.
     for (auto& [id, other] : Clients) {
@@ -232,12 +232,7 @@ void TControlSocket::Drain(int clientId) {
     }
 }
 
-void TControlSocket::Answer(TClient& client, const TRemoteLine& line) {
-    if (!line.Error.empty()) {
-        Send(client, "error " + line.Error);
-        return;
-    }
-    const TRemoteCommand command = ParseRemoteCommand(line.Text);
+void TControlSocket::Answer(TClient& client, const TRemoteCommand& command) {
     if (!command.Valid) {
         Send(client, "error " + command.Error);
         return;
@@ -288,7 +283,7 @@ void TControlSocket::Flush(TClient& client) {
         client.Output.erase(0, static_cast<std::size_t>(sent));
     }
     client.Writer->setEnabled(!client.Output.empty());
-    if (client.Output.empty() && client.Ending && client.Lines.empty() && !Executing)
+    if (client.Output.empty() && client.Ending && client.Commands.empty() && !Executing)
         Drop(client);
 }
 
@@ -307,7 +302,7 @@ void TControlSocket::Drop(TClient& client) {
     close(client.Fd);
     client.Fd = -1;
     client.Output.clear();
-    client.Lines.clear();
+    client.Commands.clear();
     QMetaObject::invokeMethod(
         this, [this] { Reap(); }, Qt::QueuedConnection);
 }

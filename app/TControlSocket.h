@@ -5,7 +5,9 @@
 // answers pile up past a bound (it does not read) is dropped.
 #pragma once
 
-#include "app/TRemoteProtocol.h"
+#include "control/RemoteCommand.h"
+#include "control/RemoteState.h"
+#include "control/TLineFramer.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -56,8 +58,8 @@ private:
         int Fd = -1;
         std::unique_ptr<QSocketNotifier> Reader;
         std::unique_ptr<QSocketNotifier> Writer;
-        TRemoteLineFramer Framer;
-        std::deque<TRemoteLine> Lines;
+        TLineFramer Framer{RemoteLineLimit};
+        std::deque<TRemoteCommand> Commands; // read, not yet answered
         std::string Output;
         bool Watching = false;
         bool Ending = false; // the client shut its sending side: closed once answered
@@ -68,7 +70,7 @@ private:
     void OnReadable(int clientId);
     void OnWritable(int clientId);
     void Drain(int clientId);
-    void Answer(TClient& client, const TRemoteLine& line);
+    void Answer(TClient& client, const TRemoteCommand& command);
     void Send(TClient& client, const std::string& line);
     void Flush(TClient& client);
     void Drop(TClient& client);

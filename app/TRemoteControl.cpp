@@ -3,6 +3,8 @@
 #include "app/TDialogKD.h"
 #include "toolkit/TAffDigital.h"
 
+#include <array>
+
 namespace {
 
 std::string ListEntry(const TComboBoxData& list, int32_t index) {
@@ -11,19 +13,34 @@ std::string ListEntry(const TComboBoxData& list, int32_t index) {
     return list.Strings[static_cast<std::size_t>(index)];
 }
 
-int ControlOfFunction(int functionCode) {
-    switch (functionCode) {
-    case FunctionCountUp:
-        return IdCountUp;
-    case FunctionCountDown:
-        return IdCountDown;
-    case FunctionTest:
-        return IdTest;
-    case FunctionLapCounter:
-        return IdLapCounter;
-    default:
-        return 0;
+// The record's function codes, their names on the control socket and the controls that choose them.
+struct TFunctionControl {
+    int32_t Code;
+    TRemoteFunction Function;
+    int Control;
+};
+
+constexpr std::array<TFunctionControl, 4> FunctionControls{{
+    {FunctionCountUp, TRemoteFunction::CountUp, IdCountUp},
+    {FunctionCountDown, TRemoteFunction::CountDown, IdCountDown},
+    {FunctionTest, TRemoteFunction::Test, IdTest},
+    {FunctionLapCounter, TRemoteFunction::Lap, IdLapCounter},
+}};
+
+int ControlOfFunction(TRemoteFunction function) {
+    for (const TFunctionControl& entry : FunctionControls) {
+        if (entry.Function == function)
+            return entry.Control;
     }
+    return 0;
+}
+
+TRemoteFunction FunctionOfCode(int32_t code) {
+    for (const TFunctionControl& entry : FunctionControls) {
+        if (entry.Code == code)
+            return entry.Function;
+    }
+    return TRemoteFunction::None;
 }
 
 } // namespace
@@ -46,7 +63,7 @@ std::string TRemoteControl::Execute(const TRemoteCommand& command) {
         control = IdReset;
         break;
     case TRemoteVerb::Function:
-        control = ControlOfFunction(command.FunctionCode);
+        control = ControlOfFunction(command.Function);
         break;
     case TRemoteVerb::State:
     case TRemoteVerb::Watch:
@@ -63,7 +80,7 @@ std::string TRemoteControl::Execute(const TRemoteCommand& command) {
 TRemoteState TRemoteControl::State() {
     const TSettingsRecord& settings = Program.Settings;
     TRemoteState state;
-    state.Function = RemoteFunctionName(settings.functionCode);
+    state.Function = RemoteFunctionName(FunctionOfCode(settings.functionCode));
     state.Display = ListEntry(Program.DisplayTypeList, settings.displayType);
     state.Running = Dialog.Timing().State.running;
     state.Line1 = Dialog.DigitalDisplay()->Text();

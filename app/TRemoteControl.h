@@ -9,8 +9,6 @@ class TScbDriver;
 struct TProgramObjects;
 struct TSettingsRecord;
 
-constexpr const char* ControlSocketName = "kadrant.sock";
-
 class TRemoteControl : public TControlHandler {
 public:
     TRemoteControl(TDialogKD& dialog, TProgramObjects& program);

@@ -4,6 +4,7 @@
 //                                   clients, slow and oversized clients; the bridge's memory.
 //   remote_bench --demo DIR SECONDS only the stand-in, in DIR, counting up once a second (for
 //                                   looking at the page).
+#include "control/RemoteCommand.h"
 #include "tests/remote/RemoteHttp.h"
 #include "tests/support/FakeKadrantPeer.h"
 
@@ -130,12 +131,13 @@ private:
 };
 
 int Demo(const std::string& dir, int seconds) {
-    TFakeKadrantPeer peer(dir + "/kadrant.sock");
+    const std::string socket = dir + "/" + ControlSocketName;
+    TFakeKadrantPeer peer(socket);
     if (!peer.Start()) {
-        std::fprintf(stderr, "cannot make %s/kadrant.sock\n", dir.c_str());
+        std::fprintf(stderr, "cannot make %s\n", socket.c_str());
         return 1;
     }
-    std::printf("stand-in socket %s/kadrant.sock\n", dir.c_str());
+    std::printf("stand-in socket %s\n", socket.c_str());
     std::fflush(stdout);
     peer.SetLine1("    10203");
     for (int s = 0; s < seconds; ++s) {
@@ -162,7 +164,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     char pattern[] = "/tmp/kadrant-remote-bench-XXXXXX";
     std::string dir = mkdtemp(pattern);
-    TFakeKadrantPeer peer(dir + "/kadrant.sock");
+    TFakeKadrantPeer peer(dir + "/" + ControlSocketName);
     peer.Start();
 
     int out[2];

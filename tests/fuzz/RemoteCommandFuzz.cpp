@@ -1,7 +1,9 @@
 // Any bytes as they may arrive on the control socket, cut into chunks where the first byte says:
-// the framer never keeps more than one line's worth, every line it gives is a text line within
-// the limit or an error, and the command reader answers each either with a command or a reason.
-#include "app/TRemoteProtocol.h"
+// every line the framer gives is within the limit or overlong, and the command reader answers
+// each either with a command from a text line or a reason.
+#include "control/RemoteCommand.h"
+#include "control/RemoteState.h"
+#include "control/TLineFramer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,30 +30,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (char c : bytes)
         lineFeeds += c == '\n';
 
-    TRemoteLineFramer framer;
-    std::vector<TRemoteLine> lines;
-    for (std::size_t at = 0; at < bytes.size(); at += chunk)
-        framer.Feed(bytes.substr(at, chunk), lines);
-    // One line per LF, whatever the chunks.
-    Check(lines.size() == lineFeeds);
-
-    for (const TRemoteLine& line : lines) {
-        if (!line.Error.empty())
-            Check(line.Text.empty());
-        Check(line.Text.size() <= RemoteLineLimit);
-        for (unsigned char c : line.Text)
-            Check(c == '\t' || (c >= 0x20 && c < 0x7f));
-        const TRemoteCommand command = ParseRemoteCommand(line.Text);
+    std::size_t lines = 0;
+    const auto onLine = [&](std::string_view text, bool overlong) {
+        ++lines;
+        Check(text.size() <= RemoteLineLimit && (!overlong || text.empty()));
+        const TRemoteCommand command = ParseRemoteCommand(text, overlong);
         Check(command.Valid == command.Error.empty());
+        for (unsigned char c : command.Valid ? text : std::string_view())
+            Check(c == '\t' || (c >= 0x20 && c < 0x7f));
         if (command.Valid && command.Verb == TRemoteVerb::Function)
-            Check(std::string_view(RemoteFunctionName(command.FunctionCode)) != "none");
+            Check(std::string_view(RemoteFunctionName(command.Function)) != "none");
         // Whatever text a command carries back in a state, the JSON stays one line.
         TRemoteState state;
-        state.Line1 = line.Text;
+        state.Line1 = text;
         state.Reason = std::string(bytes.substr(0, 64));
         const std::string json = RemoteStateJson(state);
         Check(json.find('\n') == std::string::npos && json.front() == '{' && json.back() == '}');
-    }
+    };
+    TLineFramer framer(RemoteLineLimit);
+    for (std::size_t at = 0; at < bytes.size(); at += chunk)
+        framer.Feed(bytes.substr(at, chunk), onLine);
+    // One line per LF, whatever the chunks.
+    Check(lines == lineFeeds);
     // The reader alone, on the raw bytes.
     const TRemoteCommand raw = ParseRemoteCommand(bytes);
     Check(raw.Valid == raw.Error.empty());

@@ -1,8 +1,9 @@
 // What the bridge reads from Kadrant's control socket, in any bytes and any cut into chunks: the
 // first byte of the input sets the chunk size. Every line handed on is within the bound and has
-// no line feed, nothing is kept beyond the bound, and whatever is classified as a state object is
-// one line of JSON the page can parse.
-#include "tools/remote/TLineReader.h"
+// no line feed, nothing is kept beyond the bound (and a CR), and whatever is classified as a state
+// object is one line of JSON the page can parse.
+#include "control/RemoteReply.h"
+#include "control/TLineFramer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,9 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         return 0;
     std::size_t chunk = 1 + data[0] % 32;
     std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    TLineReader reader(Bound);
+    TLineFramer reader(Bound);
     std::size_t lines = 0;
-    auto onLine = [&](std::string_view line) {
+    auto onLine = [&](std::string_view line, bool overlong) {
+        if (overlong)
+            return;
         ++lines;
         Check(line.size() <= Bound);
         Check(line.find('\n') == std::string_view::npos);
@@ -45,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     };
     for (std::size_t at = 0; at < bytes.size(); at += chunk) {
         reader.Feed(std::string_view(bytes).substr(at, chunk), onLine);
-        Check(reader.Pending() <= Bound);
+        Check(reader.Pending() <= Bound + 1);
     }
     std::size_t feeds = 0;
     for (char c : bytes)
         feeds += c == '\n';
-    // A dropped line may still be waiting for its line feed.
-    Check(lines + reader.Dropped() <= feeds + 1);
+    // Every line feed ends one line, kept or dropped.
+    Check(lines + reader.OverlongLines() == feeds);
     return 0;
 }

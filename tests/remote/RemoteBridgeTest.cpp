@@ -1,6 +1,7 @@
 // The bridge over real HTTP on 127.0.0.1, against a stand-in for Kadrant's control socket: the
 // token guards everything, commands reach the socket once at most, a missing Kadrant gives 503,
 // the live events follow the state, and bad, slow or crowding clients cannot hold the bridge.
+#include "control/RemoteCommand.h"
 #include "tests/remote/RemoteHttp.h"
 #include "tests/support/FakeKadrantPeer.h"
 #include "tests/support/WaitFor.h"
@@ -31,7 +32,7 @@ protected:
         char pattern[] = "/tmp/kadrant-remote-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         Dir = pattern;
-        Socket = Dir + "/kadrant.sock";
+        Socket = Dir + "/" + ControlSocketName;
         Peer = std::make_unique<TFakeKadrantPeer>(Socket);
         ASSERT_TRUE(Peer->Start());
     }

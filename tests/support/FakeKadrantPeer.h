@@ -1,8 +1,12 @@
 // A stand-in for Kadrant's control socket, for the remote bridge's tests, benchmark and demo: a
 // Unix socket server on a thread of its own that speaks the line protocol (commands answered by
 // `ok` or `error <reason>`, `state`, `watch`), keeps a small plausible state and records every
-// command it receives.
+// command it receives. Lines, commands and the state's JSON are Kadrant's own (control/).
 #pragma once
+
+#include "control/RemoteCommand.h"
+#include "control/RemoteState.h"
+#include "control/TLineFramer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -80,13 +84,13 @@ public:
     // Changes line 1 as a running count would; watchers hear of it.
     void SetLine1(const std::string& nine) {
         std::lock_guard<std::mutex> lock(Mutex);
-        Line1 = nine;
+        Shown.Line1 = nine;
         PushLocked();
     }
     void SetLineState(const std::string& line, const std::string& reason) {
         std::lock_guard<std::mutex> lock(Mutex);
-        LineState = line;
-        Reason = reason;
+        Shown.Line = line;
+        Shown.Reason = reason;
     }
     // Answers nothing from now on (a Kadrant that hangs).
     void SetSilent(bool silent) {
@@ -101,7 +105,7 @@ public:
 private:
     struct TClient {
         int Fd;
-        std::string Partial;
+        TLineFramer Framer{RemoteLineLimit};
         bool Watching = false;
     };
     std::string Path;
@@ -113,21 +117,22 @@ private:
     std::vector<TClient> Clients;
     std::vector<std::string> Received;
     std::map<std::string, std::string> Refusals;
-    std::string Function = "count-up";
-    std::string Line1 = "        0";
-    std::string LineState = "ok";
-    std::string Reason;
-    bool Running = false;
+    TRemoteFunction Function = TRemoteFunction::CountUp;
+    TRemoteState Shown{.Function = {}, // written from Function
+                       .Display = "Secondes",
+                       .Running = false,
+                       .Line1 = "        0",
+                       .Lap = 0,
+                       .Line = "ok",
+                       .Reason = {},
+                       .Board = "TAG Heuer HL960/990 - Prg 000 (info)",
+                       .Port = "Com1"};
     bool Silent = false;
-    int Lap = 0;
 
     std::string StateLocked() const {
-        return "{\"function\":\"" + Function +
-               "\",\"display\":\"Secondes\",\"running\":" + (Running ? "true" : "false") +
-               ",\"line1\":\"" + Line1 + "\",\"lap\":" + std::to_string(Lap) + ",\"line\":\"" +
-               LineState + "\",\"reason\":\"" + Reason +
-               "\",\"board\":\"TAG Heuer HL960/990 - Prg 000 (info)\","
-               "\"port\":\"Com1\"}";
+        TRemoteState state = Shown;
+        state.Function = RemoteFunctionName(Function);
+        return RemoteStateJson(state);
     }
     static void Send(int fd, const std::string& line) {
         std::string data = line + "\n";
@@ -141,10 +146,11 @@ private:
     }
     void SetNumberLocked(int value) {
         std::string text = std::to_string(value);
-        Line1 = std::string(9 - std::min<std::size_t>(9, text.size()), ' ') + text;
+        Shown.Line1 = std::string(9 - std::min<std::size_t>(9, text.size()), ' ') + text;
     }
     // One command line; the reply, or nothing for a silent peer.
-    void HandleLocked(TClient& client, const std::string& line) {
+    void HandleLocked(TClient& client, std::string_view text, bool overlong) {
+        const std::string line(text);
         Received.push_back(line);
         if (Silent)
             return;
@@ -154,30 +160,29 @@ private:
             Refusals.erase(refusal);
             return;
         }
-        bool lap = Function == "lap";
-        if (line == "state") {
+        const TRemoteCommand command = ParseRemoteCommand(text, overlong);
+        if (!command.Valid) {
+            Send(client.Fd, "error " + command.Error);
+            return;
+        }
+        const TRemoteVerb verb = command.Verb;
+        const bool lap = Function == TRemoteFunction::Lap;
+        if (verb == TRemoteVerb::State || verb == TRemoteVerb::Watch) {
+            client.Watching = client.Watching || verb == TRemoteVerb::Watch;
             Send(client.Fd, StateLocked());
             return;
         }
-        if (line == "watch") {
-            client.Watching = true;
-            Send(client.Fd, StateLocked());
-            return;
-        }
-        if (line == "plus" || (lap && line == "start")) {
-            SetNumberLocked(++Lap);
-        } else if (line == "minus" || (lap && line == "stop")) {
-            SetNumberLocked(Lap > 0 ? --Lap : 0);
-        } else if (line == "start" || line == "stop") {
-            Running = line == "start";
-        } else if (line == "reset") {
-            Lap = 0;
+        if (verb == TRemoteVerb::Plus || (lap && verb == TRemoteVerb::Start)) {
+            SetNumberLocked(++Shown.Lap);
+        } else if (verb == TRemoteVerb::Minus || (lap && verb == TRemoteVerb::Stop)) {
+            SetNumberLocked(Shown.Lap > 0 ? --Shown.Lap : 0);
+        } else if (verb == TRemoteVerb::Start || verb == TRemoteVerb::Stop) {
+            Shown.Running = verb == TRemoteVerb::Start;
+        } else if (verb == TRemoteVerb::Reset) {
+            Shown.Lap = 0;
             SetNumberLocked(0);
-        } else if (line.rfind("function ", 0) == 0) {
-            Function = line.substr(9);
         } else {
-            Send(client.Fd, "error unknown command");
-            return;
+            Function = command.Function;
         }
         Send(client.Fd, "ok");
         PushLocked();
@@ -198,7 +203,7 @@ private:
             if ((fds[1].revents & POLLIN) != 0) {
                 int fd = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
                 if (fd >= 0)
-                    Clients.push_back({fd, {}, false});
+                    Clients.push_back({fd, TLineFramer(RemoteLineLimit), false});
             }
             for (std::size_t i = 2; i < fds.size(); ++i) {
                 if (fds[i].revents == 0)
@@ -214,12 +219,10 @@ private:
                 }
                 if (n < 0)
                     continue;
-                client->Partial.append(buffer, static_cast<std::size_t>(n));
-                for (std::size_t lf; (lf = client->Partial.find('\n')) != std::string::npos;) {
-                    std::string line = client->Partial.substr(0, lf);
-                    client->Partial.erase(0, lf + 1);
-                    HandleLocked(*client, line);
-                }
+                client->Framer.Feed(std::string_view(buffer, static_cast<std::size_t>(n)),
+                                    [&](std::string_view text, bool overlong) {
+                                        HandleLocked(*client, text, overlong);
+                                    });
             }
         }
     }

@@ -148,7 +148,10 @@ bool TControlClient::ReadLine(std::string& line, int timeoutMs) {
             return false;
         }
         Reader.Feed(std::string_view(buffer, static_cast<std::size_t>(n)),
-                    [this](std::string_view l) { Lines.emplace_back(l); });
+                    [this](std::string_view l, bool overlong) {
+                        if (!overlong)
+                            Lines.emplace_back(l);
+                    });
     }
     line = std::move(Lines.front());
     Lines.pop_front();

@@ -4,7 +4,7 @@
 // at most once: it is tried again only when it surely never reached Kadrant.
 #pragma once
 
-#include "tools/remote/TLineReader.h"
+#include "control/TLineFramer.h"
 
 #include <deque>
 #include <string>
@@ -41,7 +41,7 @@ private:
     std::string SocketPath;
     int TimeoutMs;
     int Fd = -1;
-    TLineReader Reader;
+    TLineFramer Reader;
     std::deque<std::string> Lines;
     std::string Problem;
 

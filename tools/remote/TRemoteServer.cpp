@@ -1,5 +1,7 @@
 #include "tools/remote/TRemoteServer.h"
 
+#include "control/RemoteCommand.h"
+#include "control/RemoteReply.h"
 #include "tools/remote/TRemotePage.h"
 
 #include <cstdio>
@@ -121,7 +123,8 @@ void TRemoteServer::Route() {
                                "'unsafe-inline'; connect-src 'self'; img-src data:"}};
                           return answer;
                       }});
-    for (const char* command : {"start", "stop", "reset", "plus", "minus"}) {
+    for (TRemoteVerb verb : ButtonVerbs) {
+        const char* command = RemoteVerbName(verb);
         auto serve = [this, command](const THttpRequest&) {
             THttpAnswer answer;
             answer.Later = [this, command] { return RunCommand(command); };

@@ -1,7 +1,8 @@
 #include "tools/remote/TStateWatcher.h"
 
+#include "control/RemoteReply.h"
+#include "control/TLineFramer.h"
 #include "tools/remote/TControlClient.h"
-#include "tools/remote/TLineReader.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -60,9 +61,9 @@ void TStateWatcher::WatchOnce(int fd) {
     if (!WriteAll(fd, "watch\n", 2000))
         return;
     TControlClient poller(SocketPath);
-    TLineReader reader(8192);
-    auto onLine = [&](std::string_view line) {
-        if (ClassifyReply(line) == TReplyKind::State)
+    TLineFramer reader(8192);
+    auto onLine = [&](std::string_view line, bool overlong) {
+        if (!overlong && ClassifyReply(line) == TReplyKind::State)
             Hub.Publish(std::string(line));
     };
     char buffer[4096];
@@ -84,7 +85,7 @@ void TStateWatcher::WatchOnce(int fd) {
         if (std::chrono::steady_clock::now() >= nextPoll) {
             std::string reply;
             if (poller.Command("state", reply) == TCommandOutcome::Answered)
-                onLine(reply);
+                onLine(reply, false);
             nextPoll = std::chrono::steady_clock::now() + Poll;
         }
     }

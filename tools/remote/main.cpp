@@ -1,5 +1,6 @@
 // kadrant-remote: the opt-in bridge between Kadrant's control socket and phones, Stream Decks
 // and scripts on the local network.
+#include "control/RemoteCommand.h"
 #include "tools/remote/TOwnDirectory.h"
 #include "tools/remote/TPairingNotice.h"
 #include "tools/remote/TRemoteOptions.h"
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
                      options.Dir.c_str());
 
     TRemoteServerConfig config;
-    config.SocketPath = options.Dir + "/kadrant.sock";
+    config.SocketPath = options.Dir + "/" + ControlSocketName;
     config.Token = token;
     TRemoteServer server(config);
     int port = server.Bind(options.Host, options.Port);

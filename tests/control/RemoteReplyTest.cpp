@@ -1,34 +1,27 @@
-// Cutting the control socket's byte stream into lines, and telling its replies apart.
-#include "tools/remote/TLineReader.h"
+// The control socket's texts: the state written as one valid JSON line, and Kadrant's replies
+// told apart as the bridge reads them.
+#include "control/RemoteReply.h"
+#include "control/RemoteCommand.h"
+#include "control/RemoteState.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::vector<std::string> Lines(TLineReader& reader, const std::vector<std::string>& chunks) {
-    std::vector<std::string> lines;
-    for (const std::string& chunk : chunks)
-        reader.Feed(chunk, [&](std::string_view l) { lines.emplace_back(l); });
-    return lines;
-}
-
-TEST(LineReader, LinesSplitAcrossChunksComeOutWhole) {
-    TLineReader reader(64);
-    EXPECT_EQ(Lines(reader, {"o", "k\ner", "ror no\r\n{\"a\":1}\n\nsta"}),
-              (std::vector<std::string>{"ok", "error no", "{\"a\":1}", ""}));
-    EXPECT_EQ(reader.Pending(), 3u);
-    EXPECT_EQ(Lines(reader, {"te\n"}), std::vector<std::string>{"state"});
-}
-
-TEST(LineReader, OverlongLineIsDroppedWholeAndTheNextOneSurvives) {
-    TLineReader reader(8);
-    std::string huge(100000, 'x');
-    EXPECT_EQ(Lines(reader, {"12345678\n", huge, huge, "tail\nok\n"}),
-              (std::vector<std::string>{"12345678", "ok"}));
-    EXPECT_EQ(reader.Dropped(), 1u);
-    EXPECT_LE(reader.Pending(), 8u);
-    EXPECT_EQ(Lines(reader, {"123456789\n"}), std::vector<std::string>{});
-    EXPECT_EQ(reader.Dropped(), 2u);
+TEST(RemoteState, JsonStaysOneValidLine) {
+    TRemoteState state;
+    state.Function = RemoteFunctionName(TRemoteFunction::None);
+    state.Display = "Secondes";
+    state.Running = true;
+    state.Line1 = "A\"\\\n\t\xe9";
+    state.Lap = -3;
+    state.Line = "down";
+    state.Board = "Aucun";
+    state.Port = "N.C.";
+    EXPECT_EQ(RemoteStateJson(state),
+              "{\"function\":\"none\",\"display\":\"Secondes\",\"running\":true,"
+              "\"line1\":\"A\\\"\\\\\\u000a\\u0009\xc3\xa9\",\"lap\":-3,\"line\":\"down\","
+              "\"reason\":\"\",\"board\":\"Aucun\",\"port\":\"N.C.\"}");
 }
 
 struct TReplyCase {

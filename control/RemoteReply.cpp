@@ -1,38 +1,4 @@
-#include "tools/remote/TLineReader.h"
-
-void TLineReader::Feed(std::string_view bytes,
-                       const std::function<void(std::string_view)>& onLine) {
-    while (!bytes.empty()) {
-        std::string_view::size_type lf = bytes.find('\n');
-        std::string_view piece = bytes.substr(0, lf);
-        if (!Skipping) {
-            if (Partial.size() + piece.size() > MaxLine) {
-                Partial.clear();
-                Skipping = true;
-                ++DroppedLines;
-            } else {
-                Partial.append(piece);
-            }
-        }
-        if (lf == std::string_view::npos)
-            return;
-        bytes.remove_prefix(lf + 1);
-        if (Skipping) {
-            Skipping = false;
-            continue;
-        }
-        std::string line;
-        line.swap(Partial);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        onLine(line);
-    }
-}
-
-void TLineReader::Reset() {
-    Partial.clear();
-    Skipping = false;
-}
+#include "control/RemoteReply.h"
 
 TReplyKind ClassifyReply(std::string_view line, std::string* reason) {
     if (line == "ok")
