@@ -114,7 +114,7 @@ void TRemoteServer::Route() {
     Routes.push_back({"GET", "/", TAccess::View, [](const THttpRequest&) {
                           THttpAnswer answer;
                           answer.Reply.ContentType = "text/html; charset=utf-8";
-                          answer.Reply.Body = RemotePageHtml();
+                          answer.Reply.Body = PhonePageHtml;
                           answer.Reply.Headers = {
                               {"Content-Security-Policy",
                                "default-src 'none'; script-src 'unsafe-inline'; style-src "

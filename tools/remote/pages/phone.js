@@ -1,66 +1,5 @@
-#include "tools/remote/TRemotePage.h"
-
-// One self-contained page: the board's line 1 drawn as seven-segment digits in SVG, the buttons,
-// and a script that follows /api/events. The token comes from the page's own address.
-const std::string& RemotePageHtml() {
-    static const std::string Page = R"PAGE(<!doctype html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1, viewport-fit=cover">
-<meta name="theme-color" content="#111111">
-<title>Kadrant remote</title>
-<style>
-:root { color-scheme: dark; }
-* { box-sizing: border-box; }
-body { margin: 0; background: #111; color: #eee;
-       font-family: system-ui, -apple-system, "Segoe UI", Roboto, sans-serif; }
-main { max-width: 520px; margin: 0 auto; padding: 12px 12px 20px; min-height: 100vh;
-       display: flex; flex-direction: column; gap: 12px; }
-#top { display: flex; justify-content: space-between; align-items: baseline; font-size: 17px; }
-#fn { font-weight: 700; }
-#run { color: #9e9e9e; }
-#run.on { color: #7ee787; }
-#board { background: #000; border: 3px solid #2b2b2b; border-radius: 10px; padding: 16px 6px;
-         display: flex; justify-content: center; gap: 2px; }
-#board svg { flex: 1 1 0; max-width: 52px; height: auto; }
-.s { fill: #2b1f00; }
-.s.on { fill: #ffc400; }
-#line { font-size: 16px; padding: 8px 10px; border-radius: 8px; background: #1e1e1e; }
-#line b { font-weight: 700; }
-#line.ok b { color: #7ee787; }
-#line.bad b { color: #ff7b72; }
-#offline { display: none; background: #8e1b14; color: #fff; text-align: center; font-size: 22px;
-           font-weight: 700; padding: 16px; border-radius: 10px; }
-body.down #offline { display: block; }
-body.down #board, body.down #line, body.down #top { opacity: .35; }
-#buttons { display: grid; grid-template-columns: 1fr 1fr; gap: 12px; margin-top: auto; }
-button { font: inherit; font-size: 34px; font-weight: 800; letter-spacing: 2px; min-height: 104px;
-         border: 0; border-radius: 16px; color: #fff; touch-action: manipulation;
-         -webkit-tap-highlight-color: transparent; user-select: none; }
-button:active { filter: brightness(1.35); transform: scale(.98); }
-button:disabled { opacity: .3; }
-#b1 { background: #1f7a35; }
-#b2 { background: #b3261e; }
-#b3 { background: #455a64; grid-column: 1 / 3; min-height: 88px; }
-body.lap #b1, body.lap #b2 { font-size: 60px; }
-#msg { min-height: 1.5em; text-align: center; color: #ffb4a9; font-size: 16px; }
-</style>
-</head>
-<body class="down">
-<main>
-  <div id="top"><span id="fn">&nbsp;</span><span id="run">&nbsp;</span></div>
-  <div id="offline">Kadrant is not running</div>
-  <div id="board" role="img" aria-label="board line"></div>
-  <div id="line">Board line: <b>&ndash;</b> <span id="why"></span></div>
-  <div id="buttons">
-    <button id="b1" disabled>START</button>
-    <button id="b2" disabled>STOP</button>
-    <button id="b3" disabled>RESET</button>
-  </div>
-  <div id="msg" role="status"></div>
-</main>
-<script>
+// The phone remote: line 1 as seven-segment digits, START/STOP/RESET (+/- in Lap counter), and
+// the live state from /api/events. The token comes from the page's own address.
 "use strict";
 const token = new URLSearchParams(location.search).get("token") || "";
 const auth = "?token=" + encodeURIComponent(token);
@@ -185,9 +124,3 @@ async function send(command) {
 $("b1").onclick = () => send(lap ? "plus" : "start");
 $("b2").onclick = () => send(lap ? "minus" : "stop");
 $("b3").onclick = () => send("reset");
-</script>
-</body>
-</html>
-)PAGE";
-    return Page;
-}
