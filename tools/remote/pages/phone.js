@@ -5,40 +5,17 @@ const token = new URLSearchParams(location.search).get("token") || "";
 const auth = "?token=" + encodeURIComponent(token);
 const $ = id => document.getElementById(id);
 
-// Segments a to g of a seven-segment digit, in a 40 x 70 cell.
-const H = (y) => `8,${y} 12,${y - 4} 28,${y - 4} 32,${y} 28,${y + 4} 12,${y + 4}`;
-const V = (x, a, b) => `${x},${a} ${x + 4},${a + 4} ${x + 4},${b - 4} ${x},${b} ${x - 4},${b - 4} ${x - 4},${a + 4}`;
-const SEGMENTS = [H(5), V(35, 7, 34), V(35, 36, 63), H(65), V(5, 36, 63), V(5, 7, 34), H(35)];
-const GLYPHS = { "0": "abcdef", "1": "bc", "2": "abdeg", "3": "abcdg", "4": "bcfg", "5": "acdfg",
-  "6": "acdefg", "7": "abc", "8": "abcdefg", "9": "abcdfg", "-": "g", "_": "d", " ": "",
-  "A": "abcefg", "b": "cdefg", "C": "adef", "c": "deg", "d": "bcdeg", "E": "adefg", "F": "aefg",
-  "H": "bcefg", "h": "cefg", "L": "def", "n": "ceg", "o": "cdeg", "P": "abefg", "r": "eg",
-  "t": "defg", "U": "bcdef", "u": "cde", "y": "bcdfg" };
 const digits = [];
-for (let i = 0; i < 9; i++) {
-  const svg = document.createElementNS("http://www.w3.org/2000/svg", "svg");
+for (let i = 0; i < CELLS; i++) {
+  const svg = document.createElementNS(SVG_NS, "svg");
   svg.setAttribute("viewBox", "-2 0 44 70");
-  const g = document.createElementNS(svg.namespaceURI, "g");
-  g.setAttribute("transform", "skewX(-6) translate(4 0)");
-  const parts = SEGMENTS.map(points => {
-    const p = document.createElementNS(svg.namespaceURI, "polygon");
-    p.setAttribute("points", points);
-    p.setAttribute("class", "s");
-    g.appendChild(p);
-    return p;
-  });
-  svg.appendChild(g);
+  digits.push(addDigit(svg, 0));
   $("board").appendChild(svg);
-  digits.push(parts);
 }
 function showLine(text) {
-  text = (text || "").padStart(9).slice(-9);
+  text = boardText(text);
   $("board").setAttribute("aria-label", "board line " + text.trim());
-  for (let i = 0; i < 9; i++) {
-    const c = text[i];
-    const lit = GLYPHS[c] ?? GLYPHS[c.toUpperCase()] ?? GLYPHS[c.toLowerCase()] ?? "";
-    digits[i].forEach((p, s) => p.classList.toggle("on", lit.includes("abcdefg"[s])));
-  }
+  for (let i = 0; i < CELLS; i++) showDigit(digits[i], text[i]);
 }
 showLine("");
 
