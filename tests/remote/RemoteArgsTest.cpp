@@ -87,6 +87,8 @@ TEST(PairingNotice, OneUrlPerReachableAddressWithTheToken) {
     EXPECT_EQ(PageHosts("127.0.0.1", local), std::vector<std::string>{"127.0.0.1"});
     EXPECT_EQ(PageHosts("::1", local), std::vector<std::string>{"[::1]"});
     EXPECT_EQ(PageUrl("192.168.1.20", 8960, "abc"), "http://192.168.1.20:8960/?token=abc");
+    EXPECT_EQ(PageUrl("127.0.0.1", 8960, "abc", "/overlay"),
+              "http://127.0.0.1:8960/overlay?token=abc");
 }
 
 TEST(PairingNotice, QrCodeIsASquareOfHalfBlocks) {

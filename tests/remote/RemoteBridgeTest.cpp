@@ -19,6 +19,7 @@ using testwait::WaitFor;
 namespace {
 
 const std::string Token = "00112233445566778899aabbccddeeff";
+const std::string ViewToken = "ffeeddccbbaa99887766554433221100";
 
 std::vector<std::string> WithoutWatcher(std::vector<std::string> commands) {
     // The bridge's own watch connection is not something a client did.
@@ -46,6 +47,7 @@ protected:
     void StartBridge(TRemoteServerConfig config = {}) {
         config.SocketPath = Socket;
         config.Token = Token;
+        config.ViewToken = ViewToken;
         config.WatchRetry = std::chrono::milliseconds(50);
         if (config.StatePoll == TRemoteServerConfig{}.StatePoll)
             config.StatePoll = std::chrono::hours(1);
@@ -71,7 +73,17 @@ protected:
     int Port = 0;
 };
 
-enum class TAuth { None, WrongQuery, WrongBearer, BasicHeader, Query, Bearer, LowerBearer };
+enum class TAuth {
+    None,
+    WrongQuery,
+    WrongBearer,
+    BasicHeader,
+    Query,
+    Bearer,
+    LowerBearer,
+    ViewQuery,
+    ViewBearer
+};
 
 struct TRequestCase {
     std::string Method, Path;
@@ -116,6 +128,12 @@ TEST_P(RemoteBridgeRequest, AnswersAndPassesOnOnlyWithTheToken) {
     case TAuth::LowerBearer:
         headers += "authorization: bEARER  " + Token + "\r\n";
         break;
+    case TAuth::ViewQuery:
+        path += join + "token=" + ViewToken;
+        break;
+    case TAuth::ViewBearer:
+        headers += "Authorization: Bearer " + ViewToken + "\r\n";
+        break;
     }
     TSeenReply result = Call(c.Method, path, headers);
     EXPECT_EQ(result.Status, c.Status) << result.Body;
@@ -150,7 +168,67 @@ INSTANTIATE_TEST_SUITE_P(
                      "</html>",
                      "Range: bytes=0-0,2-2,4-4,6-6,8-8,10-10\r\n"},
         TRequestCase{"GET", "/api/function", TAuth::Query, 404, {}, ""},
-        TRequestCase{"DELETE", "/api/start", TAuth::Query, 404, {}, ""}));
+        TRequestCase{"DELETE", "/api/start", TAuth::Query, 404, {}, ""},
+        TRequestCase{"GET", "/overlay", TAuth::None, 401, {}, "token"},
+        TRequestCase{"GET", "/view", TAuth::WrongQuery, 401, {}, "token"},
+        TRequestCase{"GET", "/overlay", TAuth::Query, 200, {}, "</html>"},
+        TRequestCase{"GET", "/view", TAuth::Bearer, 200, {}, "</html>"}));
+
+// The view token opens every page, the state and the live events; every command, by either
+// method, is refused before anything reaches Kadrant.
+std::vector<TRequestCase> ViewTokenCases() {
+    std::vector<TRequestCase> cases{
+        {"GET", "/", TAuth::ViewQuery, 200, {}, "Kadrant is not running"},
+        {"GET", "/overlay", TAuth::ViewQuery, 200, {}, "</html>"},
+        {"GET", "/view", TAuth::ViewBearer, 200, {}, "</html>"},
+        {"GET", "/api/state", TAuth::ViewBearer, 200, {"state"}, "\"line1\":\"        0\""},
+        {"GET", "/api/events", TAuth::ViewQuery, 200, {}, ""}};
+    for (const char* command : {"start", "stop", "reset", "plus", "minus"})
+        for (const char* method : {"POST", "GET"})
+            cases.push_back({method,
+                             std::string("/api/") + command,
+                             method[0] == 'P' ? TAuth::ViewQuery : TAuth::ViewBearer,
+                             403,
+                             {},
+                             "this link cannot do that"});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(ViewToken, RemoteBridgeRequest, testing::ValuesIn(ViewTokenCases()));
+
+class RemoteBridgePage : public RemoteBridge, public testing::WithParamInterface<const char*> {};
+
+TEST_P(RemoteBridgePage, IsOneHtmlDocumentThatFetchesNothingElse) {
+    StartBridge();
+    TSeenReply page = Call("GET", std::string(GetParam()) + "?token=" + ViewToken);
+    ASSERT_EQ(page.Status, 200);
+    EXPECT_NE(page.Head.find("Content-Type: text/html; charset=utf-8\r\n"), std::string::npos)
+        << page.Head;
+    EXPECT_NE(page.Head.find("Content-Security-Policy: default-src 'none';"), std::string::npos)
+        << page.Head;
+    for (const char* fetch : {"src=", "href=", "url(", "@import", "//fonts", "https:"})
+        EXPECT_EQ(page.Body.find(fetch), std::string::npos) << fetch;
+    EXPECT_EQ(page.Body.rfind("<!doctype html>", 0), 0u);
+    EXPECT_NE(page.Body.find("<script>\n"), std::string::npos);
+    EXPECT_EQ(page.Body.substr(page.Body.size() - 8), "</html>\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, RemoteBridgePage, testing::Values("/", "/overlay", "/view"));
+
+TEST_F(RemoteBridge, OverlayTakesItsLookFromTheLinkAndNothingElse) {
+    StartBridge();
+    TSeenReply page =
+        Call("GET", "/overlay?token=" + ViewToken + "&color=%23F0a&unlit=off&align=right&x=1");
+    EXPECT_NE(page.Body.find(R"(<body data-color="#ff00aa" data-unlit="off" data-align="right")"),
+              std::string::npos);
+    page = Call("GET", "/overlay?token=" + ViewToken +
+                           "&color=%22%3E%3Cscript%3Ealert(1)%3C/script%3E&unlit=%3Cb%3E&align=");
+    EXPECT_EQ(page.Status, 200);
+    EXPECT_NE(page.Body.find(R"(<body data-color="#ffc400" data-unlit="on" data-align="centre")"),
+              std::string::npos);
+    EXPECT_EQ(page.Body.find("alert(1)"), std::string::npos);
+    EXPECT_EQ(page.Body.find("<b>"), std::string::npos);
+}
 
 TEST_F(RemoteBridge, RefusedCommandIsA409WithKadrantsReason) {
     StartBridge();

@@ -12,6 +12,7 @@
 
 struct TSeenReply {
     int Status = 0;
+    std::string Head; // status line and headers
     std::string Body;
 };
 
@@ -75,6 +76,7 @@ public:
         if (!ReadUntil("\r\n\r\n", timeoutMs))
             return answer;
         std::string head = Received.substr(start, Consumed - start);
+        answer.Head = head;
         std::size_t length = 0;
         for (std::string name : {"Content-Length: ", "content-length: "})
             if (std::size_t at = head.find(name); at != std::string::npos)

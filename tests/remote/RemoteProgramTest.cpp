@@ -78,6 +78,9 @@ TEST(RemoteProgram, PrintsThePairingUrlAndCodeAndStopsOnSigterm) {
     const std::string exposed = "0123456789abcdef0123456789abcdef";
     std::ofstream(dir + "/remote-token") << exposed << "\n";
     chmod((dir + "/remote-token").c_str(), 0644);
+    // The view token under the same rule: readable by its group is exposed too.
+    std::ofstream(dir + "/remote-view-token") << exposed << "\n";
+    chmod((dir + "/remote-view-token").c_str(), 0640);
     {
         TRun run({"--dir", dir, "--listen", "127.0.0.1:0"});
         ASSERT_TRUE(run.ReadUntil("\u2588\n")) << run.Text;
@@ -92,6 +95,19 @@ TEST(RemoteProgram, PrintsThePairingUrlAndCodeAndStopsOnSigterm) {
         EXPECT_NE(run.Text.find("  http://127.0.0.1:"), std::string::npos) << run.Text;
         EXPECT_NE(run.Text.find("/?token=" + token + "\n"), std::string::npos) << run.Text;
         EXPECT_EQ(run.Text.find("http://0.0.0.0"), std::string::npos) << run.Text;
+
+        std::string view;
+        std::getline(std::ifstream(dir + "/remote-view-token"), view);
+        struct stat info {};
+        ASSERT_EQ(stat((dir + "/remote-view-token").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        EXPECT_NE(view, exposed);
+        EXPECT_NE(view, token);
+        EXPECT_NE(run.Text.find("remote-view-token was readable by other users: replaced"),
+                  std::string::npos)
+            << run.Text;
+        EXPECT_TRUE(run.ReadUntil("/overlay?token=" + view + "\n")) << run.Text;
+        EXPECT_NE(run.Text.find("/view?token=" + view + "\n"), std::string::npos) << run.Text;
         kill(run.Pid, SIGTERM);
         EXPECT_TRUE(run.ReadUntil("stopped")) << run.Text;
         EXPECT_EQ(run.Wait(), 0);

@@ -38,8 +38,9 @@ std::vector<std::string> PageHosts(const std::string& listenHost,
     return {listenHost};
 }
 
-std::string PageUrl(const std::string& host, int port, const std::string& token) {
-    return "http://" + host + ":" + std::to_string(port) + "/?token=" + token;
+std::string PageUrl(const std::string& host, int port, const std::string& token,
+                    const std::string& path) {
+    return "http://" + host + ":" + std::to_string(port) + path + "?token=" + token;
 }
 
 std::string TerminalQrCode(const std::string& text) {

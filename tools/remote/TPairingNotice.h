@@ -1,5 +1,5 @@
-// What the operator sees at start: the page's address for each network address of this computer,
-// with the token, and a QR code of the first one to scan with the phone.
+// What the operator sees at start: the pages' addresses for each network address of this computer,
+// with the tokens, and QR codes of the first ones to scan.
 #pragma once
 
 #include <string>
@@ -13,7 +13,9 @@ std::vector<std::string> LocalAddresses();
 std::vector<std::string> PageHosts(const std::string& listenHost,
                                    const std::vector<std::string>& local);
 
-std::string PageUrl(const std::string& host, int port, const std::string& token);
+// http://host:port/path?token=token
+std::string PageUrl(const std::string& host, int port, const std::string& token,
+                    const std::string& path = "/");
 
 // The QR code of `text` in half-block characters (two modules per character row), dark modules
 // drawn as the terminal's background so that it reads on a dark or light terminal alike.

@@ -10,6 +10,7 @@ enum class TAccess { None, View, Control };
 
 struct TRemoteTokens {
     std::string Control; // opens everything
+    std::string View;    // opens what only shows the state: the pages, the state, the live events
 };
 
 // The token a request shows: the header's, else the query's. Empty when none.

@@ -2,6 +2,7 @@
 
 #include "control/RemoteCommand.h"
 #include "control/RemoteReply.h"
+#include "tools/remote/TOverlayLook.h"
 #include "tools/remote/TRemotePage.h"
 
 #include <cstdio>
@@ -18,6 +19,17 @@ THttpReply Json(int status, std::string body) {
     reply.Status = status;
     reply.Body = std::move(body);
     return reply;
+}
+
+// A page: one document that fetches nothing but the bridge's own API.
+THttpAnswer Page(std::string body) {
+    THttpAnswer answer;
+    answer.Reply.ContentType = "text/html; charset=utf-8";
+    answer.Reply.Body = std::move(body);
+    answer.Reply.Headers = {{"Content-Security-Policy",
+                             "default-src 'none'; script-src 'unsafe-inline'; style-src "
+                             "'unsafe-inline'; connect-src 'self'; img-src data:"}};
+    return answer;
 }
 
 std::string EventFor(const TStateSnapshot& state) {
@@ -84,7 +96,7 @@ std::string JsonEscape(const std::string& text) {
 }
 
 TRemoteServer::TRemoteServer(TRemoteServerConfig config)
-    : Config(std::move(config)), Tokens{Config.Token}, Http(Config.Limits),
+    : Config(std::move(config)), Tokens{Config.Token, Config.ViewToken}, Http(Config.Limits),
       Watcher(Config.SocketPath, Hub, Config.WatchRetry, Config.StatePoll),
       Commands(Config.SocketPath, Config.CommandTimeoutMs) {
     Http.SetDefaultHeaders({{"Cache-Control", "no-store"},
@@ -113,16 +125,16 @@ void TRemoteServer::Stop() {
 }
 
 void TRemoteServer::Route() {
-    Routes.push_back({"GET", "/", TAccess::View, [](const THttpRequest&) {
-                          THttpAnswer answer;
-                          answer.Reply.ContentType = "text/html; charset=utf-8";
-                          answer.Reply.Body = RemotePageHtml();
-                          answer.Reply.Headers = {
-                              {"Content-Security-Policy",
-                               "default-src 'none'; script-src 'unsafe-inline'; style-src "
-                               "'unsafe-inline'; connect-src 'self'; img-src data:"}};
-                          return answer;
-                      }});
+    Routes.push_back({"GET", "/", TAccess::View,
+                      [](const THttpRequest&) { return Page(std::string(PhonePageHtml)); }});
+    Routes.push_back(
+        {"GET", "/overlay", TAccess::View, [](const THttpRequest& request) {
+             return Page(OverlayPage(OverlayPageHtml, ParseOverlayLook(request.Query("color"),
+                                                                       request.Query("unlit"),
+                                                                       request.Query("align"))));
+         }});
+    Routes.push_back({"GET", "/view", TAccess::View,
+                      [](const THttpRequest&) { return Page(std::string(ViewPageHtml)); }});
     for (TRemoteVerb verb : ButtonVerbs) {
         const char* command = RemoteVerbName(verb);
         auto serve = [this, command](const THttpRequest&) {

@@ -1,6 +1,6 @@
-// The bridge: the phone page, the command API and the live state, served over HTTP to anyone who
-// holds the pairing token, and passed on to Kadrant's control socket. The routes are a table: each
-// names its method, its path and the access it needs.
+// The bridge: the pages, the command API and the live state, served over HTTP to anyone who
+// holds a token (the view token opens all but the commands), and passed on to Kadrant's control
+// socket. The routes are a table: each names its method, its path and the access it needs.
 #pragma once
 
 #include "tools/remote/TControlClient.h"
@@ -18,7 +18,8 @@
 
 struct TRemoteServerConfig {
     std::string SocketPath; // D/kadrant.sock
-    std::string Token;
+    std::string Token;      // D/remote-token: everything
+    std::string ViewToken;  // D/remote-view-token: the pages and the state, no command
     std::size_t MaxEventClients = 50;
     THttpLimits Limits;
     int CommandTimeoutMs = 2000;

@@ -7,12 +7,33 @@
 #include "tools/remote/TRemoteServer.h"
 #include "tools/remote/TRemoteToken.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+namespace {
+
+// One token file in the directory; false (the reason printed) when it cannot be used.
+bool LoadToken(int dir, const std::string& dirName, const char* name, const char* consequence,
+               std::string& token, TTokenOrigin& origin) {
+    std::string error;
+    if (!TRemoteToken::LoadOrCreate(dir, name, token, origin, error)) {
+        std::fprintf(stderr, "kadrant-remote: %s: %s\n", name, error.c_str());
+        return false;
+    }
+    if (origin == TTokenOrigin::Exposed)
+        std::fprintf(stderr,
+                     "kadrant-remote: %s/%s was readable by other users: replaced by a new "
+                     "token; %s\n",
+                     dirName.c_str(), name, consequence);
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     TRemoteOptions defaults;
@@ -46,23 +67,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kadrant-remote: %s\n", error.c_str());
         return 1;
     }
-    std::string token;
-    TTokenOrigin origin = TTokenOrigin::Kept;
-    bool loaded = TRemoteToken::LoadOrCreate(dir, "remote-token", token, origin, error);
+    std::string token, viewToken;
+    TTokenOrigin origin = TTokenOrigin::Kept, viewOrigin = TTokenOrigin::Kept;
+    bool loaded =
+        LoadToken(dir, options.Dir, "remote-token",
+                  "devices paired before must scan "
+                  "the new code",
+                  token, origin) &&
+        LoadToken(dir, options.Dir, "remote-view-token",
+                  "view links given out before must be given again", viewToken, viewOrigin);
     close(dir);
-    if (!loaded) {
-        std::fprintf(stderr, "kadrant-remote: pairing token: %s\n", error.c_str());
+    if (!loaded)
         return 1;
-    }
-    if (origin == TTokenOrigin::Exposed)
-        std::fprintf(stderr,
-                     "kadrant-remote: %s/remote-token was readable by other users: replaced by a "
-                     "new token; devices paired before must scan the new code\n",
-                     options.Dir.c_str());
 
     TRemoteServerConfig config;
     config.SocketPath = options.Dir + "/" + ControlSocketName;
     config.Token = token;
+    config.ViewToken = viewToken;
     TRemoteServer server(config);
     int port = server.Bind(options.Host, options.Port);
     if (port < 0) {
@@ -89,6 +110,20 @@ int main(int argc, char** argv) {
                 ("http://" + hosts.front() + ":" + std::to_string(port)).c_str(), token.c_str(),
                 token.c_str());
     std::fputs(TerminalQrCode(PageUrl(hosts.front(), port, token)).c_str(), stdout);
+
+    // OBS runs on this computer as a rule: its link goes to loopback when the bridge listens there.
+    bool loopback = std::find(hosts.begin(), hosts.end(), "127.0.0.1") != hosts.end();
+    std::printf("kadrant-remote: %s view token in %s/remote-view-token\n",
+                viewOrigin == TTokenOrigin::Kept ? "existing" : "new", options.Dir.c_str());
+    std::printf("View only, for a TV, a tablet or a second screen (no button works with it):\n");
+    for (const std::string& host : hosts)
+        std::printf("  %s\n", PageUrl(host, port, viewToken, "/view").c_str());
+    std::printf(
+        "Overlay for OBS, as a Browser source (&color=red, &unlit=off, &align=left "
+        "change its look):\n"
+        "  %s\n",
+        PageUrl(loopback ? "127.0.0.1" : hosts.front(), port, viewToken, "/overlay").c_str());
+    std::fputs(TerminalQrCode(PageUrl(hosts.front(), port, viewToken, "/view")).c_str(), stdout);
     std::fflush(stdout);
 
     int signal = 0;
