@@ -10,24 +10,7 @@
 #   bash scripts/remote-overlay-screenshot.sh [BUILD_DIR]   (default: build/, the default preset)
 # Needs chromium (scripts/install-deps.sh).
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$root/build}" && pwd)"
-cmake --build "$build" --target kadrant-remote remote_bench >/dev/null
-work="$(mktemp -d /tmp/kadrant-overlay-shot-XXXXXX)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$build/bench/remote_bench" --demo "$work" 60 >/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -S "$work/kadrant.sock" ] && break; sleep 0.1; done
-"$build/tools/remote/kadrant-remote" --dir "$work" --listen 127.0.0.1:0 >"$work/out.txt" &
-pids+=($!)
-for _ in $(seq 50); do grep -q '/overlay?token=' "$work/out.txt" 2>/dev/null && break; sleep 0.1; done
+source "$(dirname "$0")/remote-shot-setup.sh" overlay-shot '/overlay?token=' "${1:-}"
 overlay="$(grep -o 'http://127.0.0.1:[0-9]*/overlay?token=[0-9a-f]*' "$work/out.txt" | head -n 1)"
 view="$(grep -o 'http://127.0.0.1:[0-9]*/view?token=[0-9a-f]*' "$work/out.txt" | head -n 1)"
 [ -n "$overlay" ] && [ -n "$view" ] || {
@@ -44,15 +27,6 @@ checkers() {
 <iframe src="$2" style="display:block;border:0;width:1920px;height:200px"></iframe></body></html>
 HTML
     echo "file://$work/$1.html"
-}
-sandbox=()
-[ "$(id -u)" -ne 0 ] || sandbox=(--no-sandbox)
-# The live events keep a request open for ever: --timeout ends the load and takes the picture
-# after 4 s, time for the first states to arrive. timeout(1) guards against a browser that hangs.
-shot() {
-    timeout 60 chromium --headless=new "${sandbox[@]}" --disable-gpu --hide-scrollbars \
-        --user-data-dir="$work/profile" --window-size="$2" --force-device-scale-factor=1 \
-        --timeout=4000 --screenshot="$1" "$3" 2>/dev/null
 }
 shots="$root/docs/screenshots"
 mkdir -p "$shots"

@@ -8,36 +8,10 @@
 #   bash scripts/remote-page-screenshot.sh [BUILD_DIR]   (default: build/, the default preset)
 # Needs chromium (scripts/install-deps.sh).
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$root/build}" && pwd)"
-cmake --build "$build" --target kadrant-remote remote_bench >/dev/null
-work="$(mktemp -d /tmp/kadrant-remote-shot-XXXXXX)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$build/bench/remote_bench" --demo "$work" 60 >/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -S "$work/kadrant.sock" ] && break; sleep 0.1; done
-"$build/tools/remote/kadrant-remote" --dir "$work" --listen 127.0.0.1:0 >"$work/out.txt" &
-pids+=($!)
-for _ in $(seq 50); do grep -q '/?token=' "$work/out.txt" 2>/dev/null && break; sleep 0.1; done
+source "$(dirname "$0")/remote-shot-setup.sh" remote-shot '/?token=' "${1:-}"
 url="$(grep -o 'http://127.0.0.1:[0-9]*/?token=[0-9a-f]*' "$work/out.txt" | head -n 1)"
 [ -n "$url" ] || { echo "the bridge did not start" >&2; cat "$work/out.txt" >&2; exit 1; }
 
-sandbox=()
-[ "$(id -u)" -ne 0 ] || sandbox=(--no-sandbox)
-# The live events keep a request open for ever: --timeout ends the load and takes the picture
-# after 4 s, time for the first states to arrive. timeout(1) guards against a browser that hangs.
-shot() {
-    timeout 60 chromium --headless=new "${sandbox[@]}" --disable-gpu --hide-scrollbars \
-        --user-data-dir="$work/profile" --window-size=390,844 --force-device-scale-factor=1 \
-        --timeout=4000 --screenshot="$1" "$2" 2>/dev/null
-}
 # One command line to the stand-in's socket, as the bridge sends them.
 say() {
     python3 -c 'import socket,sys
@@ -54,8 +28,8 @@ state = urllib.request.urlopen(sys.argv[1].replace("/?token=", "/api/state?token
 sys.exit(0 if b"\"running\":true" in state else 1)' "$url" \
     || { echo "START pressed in the browser did not reach the socket" >&2; exit 1; }
 say "function lap" plus plus plus plus plus plus plus
-shot "$shots/remote-page-lap.png" "$url"
+shot "$shots/remote-page-lap.png" 390,844 "$url"
 kill "${pids[0]}"
 wait "${pids[0]}" 2>/dev/null || true
-shot "$shots/remote-page-offline.png" "$url"
+shot "$shots/remote-page-offline.png" 390,844 "$url"
 echo "wrote $shots/remote-page-lap.png, remote-page-offline.png"

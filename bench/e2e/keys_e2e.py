@@ -24,6 +24,7 @@ import time
 
 from pty_board import PtyBoard as Board, message
 from run_e2e import wait_for_window
+from steps import verdict
 
 SPLASH_SECONDS = 2.5
 
@@ -149,11 +150,7 @@ def main():
         errors = prog.stderr.read() if prog.stderr else ""
         if errors.strip():
             print("kadrant said:", errors.strip())
-    if failures:
-        print(f"keys e2e: {len(failures)} step(s) failed")
-        return 1
-    print("keys e2e: every step as expected")
-    return 0
+    return verdict("keys e2e", failures)
 
 
 if __name__ == "__main__":

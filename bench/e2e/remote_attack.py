@@ -25,19 +25,18 @@ import os
 import re
 import select
 import selectors
-import shutil
 import signal
 import socket
 import statistics
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
-from remote_real_e2e import ROOT, Board, Http, percentile, seconds_figures, settings_record, \
-    socket_command
+from procs import stop_all
 from pty_board import message
+from remote_real_e2e import ROOT, Http, percentile, seconds_figures, socket_command, start_kadrant, \
+    wait_for_api
 
 # Each range the whole page: a server that applies them builds 2000 copies of it for one request.
 # (2000 keeps the header within what the bridge reads, so that the request is served, not refused.)
@@ -283,12 +282,7 @@ def main():
     build = os.path.abspath(args.build)
     bridge_path = args.bridge or os.path.join(build, "tools", "remote", "kadrant-remote")
     kadrant_path = args.kadrant or os.path.join(build, "app", "kadrant")
-    work = tempfile.mkdtemp(prefix="kadrant-remote-attack-")
-    with open(os.path.join(work, "config.dat"), "wb") as f:
-        f.write(settings_record())
-    board = Board(work)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    kadrant = subprocess.Popen([kadrant_path], cwd=work, env=env, stderr=subprocess.DEVNULL)
+    work, board, kadrant = start_kadrant(kadrant_path, "kadrant-remote-attack-")
     bridge = subprocess.Popen([bridge_path, "--dir", work, "--listen", "127.0.0.1:0"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     workers, sampler, stop_at = [], None, None
@@ -301,11 +295,7 @@ def main():
         signal.alarm(0)
         port, token = int(url.group(1)), url.group(2)
         http = Http(port, token)
-        deadline = time.monotonic() + 15
-        while http.request("GET", "/api/state")[0] != 200:
-            if time.monotonic() > deadline:
-                raise SystemExit("Kadrant never answered through the bridge")
-            time.sleep(0.1)
+        wait_for_api(http)
         http.close()
         assert socket_command(work, "reset") == "ok" and socket_command(work, "start") == "ok"
         board.read()
@@ -382,15 +372,7 @@ def main():
             w.join(timeout=max(1, (stop_at or 0) - time.monotonic() + 10))
             if w.is_alive():
                 w.terminate()
-        for proc in (kadrant, bridge):
-            if proc.poll() is None:
-                proc.send_signal(signal.SIGTERM)
-                try:
-                    proc.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
-                    proc.wait()
-        shutil.rmtree(work, ignore_errors=True)
+        stop_all((kadrant, bridge), work)
     return 0
 
 

@@ -25,17 +25,16 @@ import json
 import os
 import re
 import select
-import shutil
 import signal
 import socket
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
-from remote_real_e2e import (Board, cpu_seconds, percentile, seconds_figures, settings_record,
-                             socket_command)
+from procs import stop, stop_all
+from remote_real_e2e import cpu_seconds, percentile, seconds_figures, socket_command, start_kadrant
+from steps import Steps
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 LINE1 = re.compile(rb'"line1":"([^"]*)"')
@@ -148,16 +147,6 @@ def start_bridge(build, work, listen):
     return bridge, port
 
 
-def stop(proc):
-    if proc.poll() is None:
-        proc.send_signal(signal.SIGTERM)
-        try:
-            proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-
-
 class Follower:
     """One page's worth of load without a browser: loads the page, then follows /api/events on
     the same connection from its own loopback address."""
@@ -209,22 +198,13 @@ def main():
     parser.add_argument("--changes", type=int, default=100)
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    work = tempfile.mkdtemp(prefix="kadrant-remote-overlay-")
-    with open(os.path.join(work, "config.dat"), "wb") as f:
-        f.write(settings_record())
-    board = Board(work)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    kadrant = subprocess.Popen([os.path.join(build, "app", "kadrant")], cwd=work, env=env,
-                               stderr=subprocess.DEVNULL)
+    work, board, kadrant = start_kadrant(os.path.join(build, "app", "kadrant"),
+                                         "kadrant-remote-overlay-")
     bridge, port = start_bridge(build, work, "127.0.0.1:0")
     browser = None
     followers = []
-    failures = []
-
-    def check(step, ok, detail=""):
-        print(f"{'ok  ' if ok else 'FAIL'} {step}{': ' + detail if detail else ''}")
-        if not ok:
-            failures.append(step)
+    steps = Steps("remote overlay e2e")
+    check = steps.check
 
     try:
         with open(os.path.join(work, "remote-view-token")) as f:
@@ -388,14 +368,8 @@ def main():
             f.sock.close()
         if browser:
             browser.close()
-        for proc in (kadrant, bridge):
-            stop(proc)
-        shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"remote overlay e2e: {len(failures)} step(s) failed")
-        return 1
-    print("remote overlay e2e: every step as expected")
-    return 0
+        stop_all((kadrant, bridge), work)
+    return steps.verdict()
 
 
 if __name__ == "__main__":

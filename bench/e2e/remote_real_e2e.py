@@ -22,7 +22,6 @@ import os
 import random
 import re
 import select
-import shutil
 import signal
 import socket
 import statistics
@@ -32,7 +31,9 @@ import sys
 import tempfile
 import time
 
+from procs import stop_all
 from pty_board import PtyBoard, message
+from steps import Steps
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -138,6 +139,26 @@ class Http:
         self.sock = None
 
 
+def start_kadrant(kadrant, prefix):
+    """A fresh directory with the settings record and the board on Com1, and kadrant started in it
+    on the offscreen platform: (directory, board, kadrant's process)."""
+    work = tempfile.mkdtemp(prefix=prefix)
+    with open(os.path.join(work, "config.dat"), "wb") as f:
+        f.write(settings_record())
+    board = Board(work)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    return work, board, subprocess.Popen([kadrant], cwd=work, env=env, stderr=subprocess.DEVNULL)
+
+
+def wait_for_api(http, seconds=15):
+    """Until Kadrant answers through the bridge; SystemExit after `seconds`."""
+    deadline = time.monotonic() + seconds
+    while http.request("GET", "/api/state")[0] != 200:
+        if time.monotonic() > deadline:
+            raise SystemExit("Kadrant never answered through the bridge")
+        time.sleep(0.1)
+
+
 def percentile(values, fraction):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, int(len(ordered) * fraction))]
@@ -199,22 +220,13 @@ def main():
     parser.add_argument("--load-seconds", type=int, default=10)
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    work = tempfile.mkdtemp(prefix="kadrant-remote-real-")
-    with open(os.path.join(work, "config.dat"), "wb") as f:
-        f.write(settings_record())
-    board = Board(work)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    kadrant = subprocess.Popen([os.path.join(build, "app", "kadrant")], cwd=work, env=env,
-                               stderr=subprocess.DEVNULL)
+    work, board, kadrant = start_kadrant(os.path.join(build, "app", "kadrant"),
+                                         "kadrant-remote-real-")
     bridge = subprocess.Popen([os.path.join(build, "tools", "remote", "kadrant-remote"),
                                "--dir", work, "--listen", "127.0.0.1:0"],
                               stdout=subprocess.PIPE, text=True)
-    failures = []
-
-    def check(step, ok, detail=""):
-        print(f"{'ok  ' if ok else 'FAIL'} {step}{': ' + detail if detail else ''}")
-        if not ok:
-            failures.append(step)
+    steps = Steps("remote real e2e")
+    check = steps.check
 
     try:
         url = None
@@ -229,11 +241,7 @@ def main():
         port, token = int(url.group(1)), url.group(2)
         page = url.group(0)
         http = Http(port, token)
-        deadline = time.monotonic() + 15
-        while http.request("GET", "/api/state")[0] != 200:
-            if time.monotonic() > deadline:
-                raise SystemExit("Kadrant never answered through the bridge")
-            time.sleep(0.1)
+        wait_for_api(http)
         board.read()  # the opening blanks
 
         # 1. RESET and START on the phone page, in a real browser.
@@ -343,19 +351,8 @@ def main():
         check("Kadrant ends on SIGTERM", kadrant.wait(timeout=10) == 0)
         check("then the API answers 503", http.request("GET", "/api/state")[0] == 503)
     finally:
-        for proc in (kadrant, bridge):
-            if proc.poll() is None:
-                proc.send_signal(signal.SIGTERM)
-                try:
-                    proc.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
-        shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"remote real e2e: {len(failures)} step(s) failed")
-        return 1
-    print("remote real e2e: every step as expected")
-    return 0
+        stop_all((kadrant, bridge), work)
+    return steps.verdict()
 
 
 if __name__ == "__main__":

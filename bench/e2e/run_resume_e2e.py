@@ -32,17 +32,13 @@ import time
 
 from pty_board import PtyBoard
 from run_e2e import RESET, START, SPLASH_SECONDS, click, settings_record, wait_for_window
+from steps import Steps
 
 MESSAGE = re.compile(rb"\x02L0\tA(.{9})\t\r\n", re.S)
 RESUMED_TITLE = "^Kadrant - resumed after an unexpected stop at [0-9]{2}:[0-9]{2}:[0-9]{2}$"
 
-failures = []
-
-
-def check(step, ok, detail):
-    print(f"{'ok  ' if ok else 'FAIL'} {step}: {detail}")
-    if not ok:
-        failures.append(step)
+steps = Steps("resume e2e")
+check = steps.check
 
 
 class Board(PtyBoard):
@@ -166,11 +162,7 @@ def main():
         if prog.poll() is None:
             prog.kill()
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"resume e2e: {len(failures)} step(s) failed")
-        return 1
-    print("resume e2e: every step as expected")
-    return 0
+    return steps.verdict()
 
 
 if __name__ == "__main__":
