@@ -6,15 +6,6 @@
 #include "toolkit/TFrameWindow.h"
 
 #include <QDialog>
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <thread>
-
-namespace {
-// A sanitizer build runs the orderly close several times slower: its grace grows alike.
-constexpr int StopGraceMs = 900 * KADRANT_TIME_SCALE;
-} // namespace
 
 TApp::TApp(int& argc, char** argv)
     : Application(argc, argv), Sound(std::make_unique<TQtSoundPlayer>()) {}
@@ -67,8 +58,5 @@ void TApp::Stop() {
     // The settings are saved by now. Should anything still hold the program (a native dialog
     // of the desktop, say), it ends all the same within a second of the stop, with the status
     // of a process that the signal ended.
-    std::thread([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(StopGraceMs));
-        std::_Exit(128 + SIGTERM);
-    }).detach();
+    Program.Threads.StartLastResort();
 }

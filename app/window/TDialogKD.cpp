@@ -143,7 +143,7 @@ void TDialogKD::StartUp() {
     // Adapters get their numbers as they are plugged in; opening the list looks again anyway
     // (where the file system cannot be watched, that is the only look).
     PortsWatch = std::make_unique<TPortsWatch>(
-        Program.DeviceWatch, PortRoots,
+        Program.DeviceWatch, Program.Threads.PortsNumbering, PortRoots,
         [this](const std::vector<serialports::TComPort>& ports) { ShowPorts(ports); });
     if (auto* ports = qobject_cast<TEditCombo*>(Control(IdPort)))
         ports->BeforePopup = [this] { ShowPorts(TPortsWatch::NumberAndDescribe(PortRoots)); };

@@ -1,21 +1,25 @@
 #include "app/window/TPortsWatch.h"
 
+#include "app/window/TSignalledWorker.h"
 #include "serial/TDeviceWatch.h"
 
 #include <cstdio>
 
-TPortsWatch::TPortsWatch(TDeviceWatch& watch, const serialports::TPortRoots& roots, TShow show)
-    : Watch(watch) {
-    Id = Watch.Add([this, roots, show = std::move(show)] {
+TPortsWatch::TPortsWatch(TDeviceWatch& watch, TSignalledWorker& numbering,
+                         const serialports::TPortRoots& roots, TShow show)
+    : Watch(watch), Numbering(numbering) {
+    Numbering.SetJob([this, roots, show = std::move(show)] {
         TPorts ports = NumberAndDescribe(roots);
         QMetaObject::invokeMethod(
             this, [show, ports = std::move(ports)] { show(ports); }, Qt::QueuedConnection);
     });
+    Id = Watch.Add([&numbering] { numbering.Signal(); });
     Watch.Follow(Id, {}, {roots.ById, roots.Ports});
 }
 
 TPortsWatch::~TPortsWatch() {
     Watch.Remove(Id);
+    Numbering.SetJob(nullptr);
 }
 
 TPortsWatch::TPorts TPortsWatch::NumberAndDescribe(const serialports::TPortRoots& roots) {
