@@ -1,11 +1,21 @@
 #include "control/RemoteReply.h"
 
+namespace {
+constexpr std::string_view ErrorWord = "error";
+constexpr std::string_view ErrorPrefix = "error ";
+} // namespace
+
+std::string ErrorReply(std::string_view reason) {
+    return std::string(ErrorPrefix) + std::string(reason);
+}
+
 TReplyKind ClassifyReply(std::string_view line, std::string* reason) {
-    if (line == "ok")
+    if (line == OkReply)
         return TReplyKind::Ok;
-    if (line == "error" || line.rfind("error ", 0) == 0) {
+    if (line == ErrorWord || line.rfind(ErrorPrefix, 0) == 0) {
         if (reason != nullptr)
-            *reason = std::string(line.size() > 6 ? line.substr(6) : std::string_view());
+            *reason = std::string(line.size() > ErrorPrefix.size() ? line.substr(ErrorPrefix.size())
+                                                                   : std::string_view());
         return TReplyKind::Error;
     }
     if (IsFlatJsonObject(line))

@@ -7,6 +7,10 @@
 
 enum class TReplyKind { Ok, Error, State, Malformed };
 
+// The replies as Kadrant writes them, each one line without its end.
+inline constexpr std::string_view OkReply = "ok";
+std::string ErrorReply(std::string_view reason);
+
 // `reason` gets the text after "error " for an error reply.
 TReplyKind ClassifyReply(std::string_view line, std::string* reason = nullptr);
 

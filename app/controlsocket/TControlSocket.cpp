@@ -1,5 +1,7 @@
 #include "app/controlsocket/TControlSocket.h"
 
+#include "control/RemoteReply.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -158,8 +160,8 @@ void TControlSocket::OnAcceptable() {
     if (fd < 0)
         return;
     if (ClientCount() >= MaxClients) {
-        static const char busy[] = "error too many connections\n";
-        [[maybe_unused]] const ssize_t sent = send(fd, busy, sizeof busy - 1, MSG_NOSIGNAL);
+        const std::string busy = ErrorReply("too many connections") + "\n";
+        [[maybe_unused]] const ssize_t sent = send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
         close(fd);
         return;
     }
@@ -234,7 +236,7 @@ void TControlSocket::Drain(int clientId) {
 
 void TControlSocket::Answer(TClient& client, const TRemoteCommand& command) {
     if (!command.Valid) {
-        Send(client, "error " + command.Error);
+        Send(client, ErrorReply(command.Error));
         return;
     }
     if (command.Verb == TRemoteVerb::State || command.Verb == TRemoteVerb::Watch) {

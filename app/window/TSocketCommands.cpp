@@ -1,6 +1,7 @@
 #include "app/window/TSocketCommands.h"
 
 #include "app/window/TDialogKD.h"
+#include "control/RemoteReply.h"
 #include "toolkit/TAffDigital.h"
 
 #include <array>
@@ -70,11 +71,11 @@ std::string TSocketCommands::Execute(const TRemoteCommand& command) {
         break;
     }
     if (control == 0)
-        return "error unknown command";
+        return ErrorReply("unknown command");
     const QString refused = Dialog.Press(control);
     if (refused.isEmpty())
-        return "ok";
-    return "error refused: " + refused.toStdString();
+        return std::string(OkReply);
+    return ErrorReply("refused: " + refused.toStdString());
 }
 
 TRemoteState TSocketCommands::State() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "control/RemoteCommand.h"
+#include "control/RemoteReply.h"
 #include "control/RemoteState.h"
 #include "control/TLineFramer.h"
 
@@ -156,13 +157,13 @@ private:
             return;
         auto refusal = Refusals.find(line);
         if (refusal != Refusals.end()) {
-            Send(client.Fd, "error " + refusal->second);
+            Send(client.Fd, ErrorReply(refusal->second));
             Refusals.erase(refusal);
             return;
         }
         const TRemoteCommand command = ParseRemoteCommand(text, overlong);
         if (!command.Valid) {
-            Send(client.Fd, "error " + command.Error);
+            Send(client.Fd, ErrorReply(command.Error));
             return;
         }
         const TRemoteVerb verb = command.Verb;
@@ -184,7 +185,7 @@ private:
         } else {
             Function = command.Function;
         }
-        Send(client.Fd, "ok");
+        Send(client.Fd, std::string(OkReply));
         PushLocked();
     }
     void Run() {

@@ -214,7 +214,7 @@ THttpReply TRemoteServer::RunCommand(const std::string& command) {
 THttpReply TRemoteServer::ServeState() {
     std::string reply;
     THttpReply failure;
-    if (!Ask("state", reply, failure))
+    if (!Ask(RemoteVerbName(TRemoteVerb::State), reply, failure))
         return failure;
     return ClassifyReply(reply) == TReplyKind::State ? Json(200, reply) : Json(502, Unexpected);
 }

@@ -1,5 +1,6 @@
 #include "tools/remote/TStateWatcher.h"
 
+#include "control/RemoteCommand.h"
 #include "control/RemoteReply.h"
 #include "control/TLineFramer.h"
 #include "tools/remote/TControlClient.h"
@@ -84,7 +85,8 @@ void TStateWatcher::WatchOnce(int fd) {
         }
         if (std::chrono::steady_clock::now() >= nextPoll) {
             std::string reply;
-            if (poller.Command("state", reply) == TCommandOutcome::Answered)
+            if (poller.Command(RemoteVerbName(TRemoteVerb::State), reply) ==
+                TCommandOutcome::Answered)
                 onLine(reply, false);
             nextPoll = std::chrono::steady_clock::now() + Poll;
         }
