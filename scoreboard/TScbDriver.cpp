@@ -83,7 +83,7 @@ int TScbDriver::Open() {
     int opened = TSerial::Open();
     // A port found through a link is tried again through that link only: when an unplugged
     // adapter takes its link with it, the name must not fall back to a built-in port.
-    if (DevicePath().rfind("ports/", 0) == 0) {
+    if (portpath::IsPortLink(DevicePath())) {
         PinDevicePath(DevicePath());
         FollowPort();
     }

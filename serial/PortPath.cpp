@@ -10,10 +10,18 @@
 
 namespace portpath {
 
+std::string PortLink(const std::string& portName) {
+    return std::string(PortsDir) + "/" + portName;
+}
+
+bool IsPortLink(const std::string& path) {
+    return path.rfind(PortLink(""), 0) == 0;
+}
+
 std::vector<std::string> CandidatePaths(const char* portName) {
     if (portName == nullptr || *portName == '\0' || std::strchr(portName, '/') != nullptr)
         return {};
-    std::vector<std::string> paths{std::string("ports/") + portName};
+    std::vector<std::string> paths{PortLink(portName)};
     if (const int number = portnames::ComNumberOf(portName); portnames::IsComNumber(number))
         paths.push_back(portnames::BuiltInDevice(number));
     return paths;

@@ -8,6 +8,13 @@
 
 namespace portpath {
 
+// The directory of the links, relative to the current one.
+inline constexpr char PortsDir[] = "ports";
+// "ports/<name>", the link that a port name is looked up through first.
+std::string PortLink(const std::string& portName);
+// Whether a path is such a link.
+bool IsPortLink(const std::string& path);
+
 // Device path for the name, or an empty string when the name leads nowhere.
 std::string DevicePathFor(const char* portName);
 // Every path the name may lead through, whether it exists now or not: the link, then the

@@ -4,6 +4,8 @@
 // them at fake trees.
 #pragma once
 
+#include "serial/PortPath.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,7 +15,7 @@ namespace serialports {
 struct TPortRoots {
     std::string ById = "/dev/serial/by-id";
     std::string Sysfs = "/sys";
-    std::string Ports = "ports"; // the directory of the ComN links, relative to the working one
+    std::string Ports = portpath::PortsDir; // the directory of the ComN links
 };
 
 struct TAdapter {

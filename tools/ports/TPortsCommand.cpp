@@ -2,6 +2,7 @@
 
 #include "serial/PortAssign.h"
 #include "serial/PortNames.h"
+#include "serial/PortPath.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -19,7 +20,7 @@ void List(const TPortRoots& roots, std::ostream& out) {
     for (const TComPort& port : ports) {
         out << portnames::ComName(port.Number) << '\t'
             << (port.Entry == TComPort::Link
-                    ? "ports/" + portnames::ComName(port.Number) + " -> " + port.LinkTarget
+                    ? portpath::PortLink(portnames::ComName(port.Number)) + " -> " + port.LinkTarget
                 : port.Entry == TComPort::NotALink ? std::string("not a link")
                                                    : std::string("-"))
             << '\t' << (port.Device.empty() ? "-" : port.Device) << '\t'
