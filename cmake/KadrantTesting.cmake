@@ -8,7 +8,7 @@
 #   MAIN         with QT: a main of the test's own in place of tests/support/QtTestMain.cpp.
 #   DEPENDS      targets built before the test program (a program that the tests start).
 #   DEFINITIONS  compile definitions of the test program.
-# Every test program gets KADRANT_TIME_SCALE, by which the waits of tests/support/ stretch.
+# Every test program gets KADRANT_TIME_SCALE (kadrant_time_scale), by which the waits of tests/support/ stretch.
 function(kadrant_add_gtest name)
     cmake_parse_arguments(ARG "QT;GUI" "MAIN" "SOURCES;LIBS;DEPENDS;DEFINITIONS" ${ARGN})
     if((ARG_QT OR ARG_GUI) AND NOT KADRANT_BUILD_GUI)
@@ -28,7 +28,8 @@ function(kadrant_add_gtest name)
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
-    target_compile_definitions(${name} PRIVATE ${KADRANT_TIME_SCALE_DEFINITION} ${ARG_DEFINITIONS})
+    target_link_libraries(${name} PRIVATE kadrant_time_scale)
+    target_compile_definitions(${name} PRIVATE ${ARG_DEFINITIONS})
     # One value per property: gtest_discover_tests splits a value at ';', which silently turned
     # the second variable and the time-out into property names of their own.
     gtest_discover_tests(${name}

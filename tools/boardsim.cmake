@@ -26,3 +26,12 @@ add_executable(kadrant-boardsim ${_boardsim}/main.cpp
     ${_boardsim}/TBoardReplayFeed.cpp ${_boardsim}/TBoardReplayFeed.h)
 target_include_directories(kadrant-boardsim PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(kadrant-boardsim PRIVATE kadrant_boardsim_feed Qt6::Widgets)
+
+# The board on a TV: the full-screen window and its layout, built into the simulator
+# (`kadrant-boardsim --fullscreen`, fed by the live feed above) and linked by their tests.
+add_library(kadrant_tvboard STATIC
+    ${_boardsim}/TTvLayout.cpp ${_boardsim}/TTvLayout.h
+    ${_boardsim}/TTvBoardWindow.cpp ${_boardsim}/TTvBoardWindow.h)
+target_include_directories(kadrant_tvboard PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kadrant_tvboard PUBLIC kadrant_boardsim_core Qt6::Widgets)
+target_link_libraries(kadrant-boardsim PRIVATE kadrant_tvboard)
