@@ -1,6 +1,7 @@
 # The timing functions and their clock: no window toolkit, so the tests drive them directly.
 add_library(kadrant_timing STATIC
     ${CMAKE_CURRENT_LIST_DIR}/TTimingFunctions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TCountRule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TClock.cpp)
 target_include_directories(kadrant_timing PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(kadrant_timing PUBLIC kadrant_temps)
