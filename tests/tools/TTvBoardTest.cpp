@@ -1,5 +1,6 @@
 // The board on a TV: how large the characters come out on a given screen, which screen it goes
 // on when screens come and go, and that the window repaints only when what it shows changes.
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/WaitFor.h"
 #include "tools/boardsim/TBoardLiveFeed.h"
@@ -210,7 +211,8 @@ int RunProgram(std::vector<std::string> args, const std::function<void(pid_t)>& 
     }
     whileRunning(child);
     int status = 0;
-    waitpid(child, &status, 0);
+    if (!testwait::WaitChild(child, &status))
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
