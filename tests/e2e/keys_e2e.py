@@ -8,7 +8,7 @@ X server repeats it), presses Escape; then the script asks the control socket fo
 sends "plus", and stops the program with SIGTERM. It prints what the board received after each
 step and fails on the first difference.
 
-Run it under an X server, e.g.:  xvfb-run -a -s "-screen 0 1024x768x24" bench/e2e/keys_e2e.py
+Run it under an X server, e.g.:  xvfb-run -a -s "-screen 0 1024x768x24" tests/e2e/keys_e2e.py
 """
 import argparse
 import json
@@ -23,10 +23,9 @@ import tempfile
 import time
 
 from pty_board import PtyBoard as Board, message
-from run_e2e import wait_for_window
+from run_e2e import wait_for_frame
 from steps import verdict
 
-SPLASH_SECONDS = 2.5
 
 
 def settings_record():
@@ -63,9 +62,7 @@ def main():
 
     prog = subprocess.Popen([kadrant], cwd=work, stderr=subprocess.PIPE, text=True)
     try:
-        wait_for_window(prog.pid)
-        time.sleep(SPLASH_SECONDS + 1.0)
-        window = wait_for_window(prog.pid)  # the frame, once the splash has gone
+        window = wait_for_frame(prog.pid)  # the frame, once the splash has gone
         board.read()  # the opening blanks and the first value
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
                                   capture_output=True, text=True).stdout
