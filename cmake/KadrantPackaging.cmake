@@ -5,14 +5,14 @@ include(GNUInstallDirs)
 if(KADRANT_BUILD_GUI AND TARGET kadrant)
     install(TARGETS kadrant kadrant-boardsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(TARGETS kadrant-ports RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/kadrant-launcher.sh
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/kadrant-launcher.sh
             DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME kadrant-launcher)
-    install(FILES ${PROJECT_SOURCE_DIR}/scripts/kadrant.desktop
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/kadrant.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     # The board on a TV: its own menu entry and a name a user recognises.
-    install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/kadrant-tvboard.sh
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/kadrant-tvboard.sh
             DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME kadrant-tvboard)
-    install(FILES ${PROJECT_SOURCE_DIR}/scripts/kadrant-tvboard.desktop
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/kadrant-tvboard.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     foreach(_size 32 64)
         install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/10-${_size}.png

@@ -4,6 +4,7 @@
 #   bash scripts/check-package.sh [build-dir]
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
+packaging="$(cd "$(dirname "$0")/../packaging" && pwd)"
 fail() { echo "check-package: $*" >&2; exit 1; }
 
 cd "$build"
@@ -31,6 +32,12 @@ root="$(mktemp -d)"
 home="$(mktemp -d)"
 trap 'rm -rf "$root" "$home"' EXIT
 dpkg-deb -x "$deb" "$root"
+# What is installed is packaging/'s files as they are (the launchers only lose their ".sh").
+for pair in kadrant-launcher.sh:usr/bin/kadrant-launcher kadrant-tvboard.sh:usr/bin/kadrant-tvboard \
+            kadrant.desktop:usr/share/applications/kadrant.desktop \
+            kadrant-tvboard.desktop:usr/share/applications/kadrant-tvboard.desktop; do
+    cmp -s "$packaging/${pair%%:*}" "$root/${pair#*:}" || fail "/${pair#*:} is not packaging/${pair%%:*}"
+done
 desktop-file-validate "$root/usr/share/applications/kadrant.desktop" || fail "desktop entry invalid"
 grep -q '^Categories=Utility;' "$root/usr/share/applications/kadrant.desktop" || fail "not in Utility"
 desktop-file-validate "$root/usr/share/applications/kadrant-tvboard.desktop" ||

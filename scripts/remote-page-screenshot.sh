@@ -3,7 +3,7 @@
 # Kadrant's control socket (remote_bench --demo): START is pressed in the browser and must reach
 # the socket, then docs/screenshots/remote-page-lap.png (lap counter) and remote-page-offline.png
 # (the stand-in gone). remote-page.png, a running count, comes from the real program:
-# bench/e2e/remote_real_e2e.py --shot docs/screenshots/remote-page.png
+# tests/e2e/remote_real_e2e.py --shot docs/screenshots/remote-page.png
 # Everything stays on 127.0.0.1.
 #   bash scripts/remote-page-screenshot.sh [BUILD_DIR]   (default: build/, the default preset)
 # Needs chromium (scripts/install-deps.sh).

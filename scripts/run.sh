@@ -20,16 +20,16 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 if [ "${1:-}" = "--board" ]; then
-    exec "$root/scripts/kadrant-launcher.sh"
+    exec "$root/packaging/kadrant-launcher.sh"
 fi
 
 if [ "${1:-}" = "--tv" ]; then
-    "$root/scripts/kadrant-tvboard.sh" &
+    "$root/packaging/kadrant-tvboard.sh" &
     board=$!
     trap 'kill "$board" 2>/dev/null; wait "$board" 2>/dev/null' EXIT
     link="${XDG_DATA_HOME:-$HOME/.local/share}/kadrant/ports/Com1"
     for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
-    "$root/scripts/kadrant-launcher.sh"
+    "$root/packaging/kadrant-launcher.sh"
     exit 0
 fi
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The test command (CI runs it). Cheap checks first, so that a wrong include or a badly formatted
 # file fails in seconds: the folders' dependencies, then the formatting. Then the plain build with
-# warnings as errors and every test, the Debian package check, the fuzz targets (clang) each on its
-# seeds for a bounded time, and the whole suite again under ASan+UBSan and under TSan. Each step
-# prints how long it took.
+# warnings as errors and every test (the end-to-end checks of tests/e2e/ among them, ctest label
+# e2e), the Debian package check, the fuzz targets (clang) each on its seeds for a bounded time,
+# and the whole suite again under ASan+UBSan and under TSan. Each step prints how long it took.
 #   KADRANT_QUICK=1 bash scripts/test.sh    the checks, the plain build and its tests only
 set -euo pipefail
 cd "$(dirname "$0")/.."

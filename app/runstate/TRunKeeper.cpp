@@ -41,20 +41,7 @@ TRunState TRunKeeper::Capture(int64_t nowMs) const {
     const TTimingState& timing = Functions.State;
     TRunState state;
     state.savedMs = nowMs;
-    state.functionCode = Settings.functionCode;
-    state.displayType = Settings.displayType;
-    state.startTime = Settings.startTime;
-    state.secondStartTime = Settings.secondStartTime;
-    state.startNumber = Settings.startNumber;
-    state.initialNumber = Settings.initialNumber;
-    state.inLoop = Settings.inLoop;
-    state.lapNumber = Settings.lapNumber;
-    state.running = timing.running;
-    state.count = timing.count;
-    state.unitSeconds = timing.unitSeconds;
-    state.testStep = timing.testStep;
-    state.startSelector = timing.startSelector;
-    state.loopPending = timing.loopPending;
+    CaptureRun(Settings, timing, state);
     // The count's own anchor, carried to the wall clock through one reading of both clocks:
     // the count never reads the wall clock, so a jump of it moves neither the count nor this.
     state.anchorMs = nowMs;
@@ -122,22 +109,9 @@ bool TRunKeeper::TakeOver() {
 }
 
 void TRunKeeper::Apply(const TRunState& saved, int64_t nowMs) {
+    // The function is the record's already (judged so).
     const TResumedRun run = ResumeRun(saved, nowMs);
-    Settings.displayType = saved.displayType;
-    Settings.startTime = saved.startTime;
-    Settings.secondStartTime = saved.secondStartTime;
-    Settings.startNumber = saved.startNumber;
-    Settings.initialNumber = saved.initialNumber;
-    Settings.inLoop = saved.inLoop;
-    Settings.lapNumber = run.lapNumber;
-    TTimingState& timing = Functions.State;
-    timing.running = run.running;
-    timing.count = run.count;
-    timing.unitSeconds = run.unitSeconds;
-    timing.testStep = run.testStep;
-    timing.startSelector = run.startSelector;
-    timing.loopPending = run.loopPending;
-    timing.skipNextSend = false;
+    ApplyRun(run.run, Settings, Functions.State);
     Functions.ShowTakenBack(run.msIntoSecond);
 
     const TLocalTime local = Clock.LocalTime();

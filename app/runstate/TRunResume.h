@@ -1,6 +1,6 @@
 // Taking a saved run back: whether a run-state file may be used now, and the timing state it
-// leads to after the time the program was not running, worked out second by second as the timer
-// would have counted them. Plain arithmetic on wall-clock milliseconds: no clock is read here.
+// leads to after the time the program was not running, counted by the rule the timer counts by
+// (TCountRule.h). Plain arithmetic on wall-clock milliseconds: no clock is read here.
 #pragma once
 
 #include "app/runstate/TRunState.h"
@@ -19,13 +19,7 @@ TRunVerdict JudgeRunState(const TRunState& saved, int32_t recordFunction, int64_
 const char* RunVerdictText(TRunVerdict verdict);
 
 struct TResumedRun {
-    bool running = false;
-    int32_t count = 0;
-    int32_t unitSeconds = 0;
-    int32_t testStep = 0;
-    int32_t startSelector = 1;
-    bool loopPending = false;
-    int32_t lapNumber = 0;
+    TRunState run;             // the saved run as it stands now
     bool ranOut = false;       // a count-down reached zero (and stopped) while off: no sound now
     uint32_t msIntoSecond = 0; // how far now lies into the second being counted
 };

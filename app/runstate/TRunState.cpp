@@ -1,5 +1,8 @@
 #include "app/runstate/TRunState.h"
 
+#include "app/settings/SettingsRecord.h"
+#include "app/timing/TTimingFunctions.h"
+
 #include <array>
 #include <charconv>
 #include <cinttypes>
@@ -15,42 +18,78 @@ constexpr int64_t Int32Min = std::numeric_limits<int32_t>::min();
 constexpr int64_t Int32Max = std::numeric_limits<int32_t>::max();
 constexpr int64_t Int64Max = std::numeric_limits<int64_t>::max();
 
-// One line "name value" of the file, read and written through the same description.
+// One field of the run: its line "name value" in the file, and where the program keeps it (the
+// record or the timing state; none for what only the file holds). Saving, reading and taking
+// back all go through this one description.
 struct TField {
     const char* name;
     int64_t min;
     int64_t max;
     int64_t (*get)(const TRunState&);
     void (*set)(TRunState&, int64_t);
+    int64_t (*fromProgram)(const TSettingsRecord&, const TTimingState&);
+    void (*toProgram)(TSettingsRecord&, TTimingState&, int64_t);
 };
 
-template <auto Member> constexpr TField Field(const char* name, int64_t min, int64_t max) {
-    return {name, min, max, [](const TRunState& s) -> int64_t { return s.*Member; },
-            [](TRunState& s, int64_t value) {
-                using T = std::remove_reference_t<decltype(s.*Member)>;
-                s.*Member = static_cast<T>(value);
-            }};
+template <auto Member> void SetMember(auto& object, int64_t value) {
+    using T = std::remove_reference_t<decltype(object.*Member)>;
+    object.*Member = static_cast<T>(value);
 }
+
+// A field only the file holds.
+template <auto Member> constexpr TField Field(const char* name, int64_t min, int64_t max) {
+    return {name,
+            min,
+            max,
+            [](const TRunState& s) -> int64_t { return s.*Member; },
+            [](TRunState& s, int64_t value) { SetMember<Member>(s, value); },
+            nullptr,
+            nullptr};
+}
+
+// A field the program keeps at Place: a member of the record or of the timing state.
+template <auto Member, auto Place>
+constexpr TField Field(const char* name, int64_t min, int64_t max) {
+    constexpr bool inRecord = std::is_invocable_v<decltype(Place), const TSettingsRecord&>;
+    TField field = Field<Member>(name, min, max);
+    field.fromProgram = [](const TSettingsRecord& r, const TTimingState& t) -> int64_t {
+        if constexpr (inRecord)
+            return r.*Place;
+        else
+            return t.*Place;
+    };
+    field.toProgram = [](TSettingsRecord& r, TTimingState& t, int64_t value) {
+        if constexpr (inRecord)
+            SetMember<Place>(r, value);
+        else
+            SetMember<Place>(t, value);
+    };
+    return field;
+}
+
+using Rec = TSettingsRecord;
+using Tim = TTimingState;
 
 // In the order of the file.
 constexpr std::array Fields = {
     Field<&TRunState::clean>("clean", 0, 1),
     Field<&TRunState::savedMs>("saved", 0, Int64Max),
-    Field<&TRunState::functionCode>("function", Int32Min, Int32Max),
-    Field<&TRunState::displayType>("display", Int32Min, Int32Max),
-    Field<&TRunState::startTime>("start-time", Int32Min, Int32Max),
-    Field<&TRunState::secondStartTime>("second-start-time", Int32Min, Int32Max),
-    Field<&TRunState::startNumber>("start-number", Int32Min, Int32Max),
-    Field<&TRunState::initialNumber>("initial-number", Int32Min, Int32Max),
-    Field<&TRunState::inLoop>("in-loop", Int32Min, Int32Max),
-    Field<&TRunState::lapNumber>("lap", Int32Min, Int32Max),
-    Field<&TRunState::running>("running", 0, 1),
-    Field<&TRunState::count>("count", Int32Min, Int32Max),
-    Field<&TRunState::unitSeconds>("unit-seconds", 0, 86399),
+    Field<&TRunState::functionCode, &Rec::functionCode>("function", Int32Min, Int32Max),
+    Field<&TRunState::displayType, &Rec::displayType>("display", Int32Min, Int32Max),
+    Field<&TRunState::startTime, &Rec::startTime>("start-time", Int32Min, Int32Max),
+    Field<&TRunState::secondStartTime, &Rec::secondStartTime>("second-start-time", Int32Min,
+                                                              Int32Max),
+    Field<&TRunState::startNumber, &Rec::startNumber>("start-number", Int32Min, Int32Max),
+    Field<&TRunState::initialNumber, &Rec::initialNumber>("initial-number", Int32Min, Int32Max),
+    Field<&TRunState::inLoop, &Rec::inLoop>("in-loop", Int32Min, Int32Max),
+    Field<&TRunState::lapNumber, &Rec::lapNumber>("lap", Int32Min, Int32Max),
+    Field<&TRunState::running, &Tim::running>("running", 0, 1),
+    Field<&TRunState::count, &Tim::count>("count", Int32Min, Int32Max),
+    Field<&TRunState::unitSeconds, &Tim::unitSeconds>("unit-seconds", 0, 86399),
     Field<&TRunState::anchorMs>("anchor", 0, Int64Max),
-    Field<&TRunState::testStep>("test-step", 0, 10),
-    Field<&TRunState::startSelector>("selector", 1, 2),
-    Field<&TRunState::loopPending>("loop-pending", 0, 1),
+    Field<&TRunState::testStep, &Tim::testStep>("test-step", 0, 10),
+    Field<&TRunState::startSelector, &Tim::startSelector>("selector", 1, 2),
+    Field<&TRunState::loopPending, &Tim::loopPending>("loop-pending", 0, 1),
 };
 
 uint32_t Crc32(std::string_view bytes) {
@@ -119,4 +158,16 @@ bool ParseRunState(std::string_view text, TRunState& state) {
         return false;
     state = read;
     return true;
+}
+
+void CaptureRun(const TSettingsRecord& settings, const TTimingState& timing, TRunState& state) {
+    for (const TField& field : Fields)
+        if (field.fromProgram)
+            field.set(state, field.fromProgram(settings, timing));
+}
+
+void ApplyRun(const TRunState& state, TSettingsRecord& settings, TTimingState& timing) {
+    for (const TField& field : Fields)
+        if (field.toProgram)
+            field.toProgram(settings, timing, field.get(state));
 }

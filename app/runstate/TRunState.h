@@ -36,6 +36,14 @@ struct TRunState {
 
 std::string FormatRunState(const TRunState& state);
 
+struct TSettingsRecord;
+struct TTimingState;
+
+// The run's fields between the program (the record and the timing state) and a run state: every
+// field but the clean mark, the save time and the anchor, which the program does not keep.
+void CaptureRun(const TSettingsRecord& settings, const TTimingState& timing, TRunState& state);
+void ApplyRun(const TRunState& state, TSettingsRecord& settings, TTimingState& timing);
+
 // False for anything but a whole text as FormatRunState writes it: a wrong first line, a field
 // missing, out of order, out of range or repeated, trailing bytes, or a checksum that differs.
 bool ParseRunState(std::string_view text, TRunState& state);

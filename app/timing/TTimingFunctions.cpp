@@ -1,5 +1,7 @@
 #include "app/timing/TTimingFunctions.h"
 
+#include "app/timing/TCountRule.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,8 +11,6 @@ namespace {
 
 constexpr uint32_t SecondMs = 1000;
 constexpr int32_t LineOne = 1;
-// Largest count of seconds whose milliseconds still fit a signed 32-bit value.
-constexpr int32_t MaxSecondsAsMs = INT32_MAX / 1000;
 
 // value + 1, rolling over to 0 at limit; computed wide so a stored value near INT32_MAX cannot
 // overflow.
@@ -112,9 +112,7 @@ void TTimingFunctions::DoCommand(int controlId) {
         Reset();
         break;
     }
-    // The loop's restart is one change, told once it is complete.
-    if (!LoopRestarting)
-        RunChanged();
+    RunChanged();
 }
 
 // Count-up and Count-down chosen: the same steps, except that Count-down stops the function
@@ -167,11 +165,10 @@ void TTimingFunctions::Start() {
         const int32_t value = ComputeDisplayValue();
         SendValue(value);
         Host.SetDisplayValue(value, true, false);
-        // A count-down from zero does not start; nor does one from a (corrupt) negative count,
-        // which would never reach zero.
-        if (Settings.functionCode == FunctionCountUp || (value != 0 && State.count > 0))
+        if (Settings.functionCode == FunctionCountUp ||
+            CountDownStarts(Settings.displayType, State.count))
             State.running = true;
-        if (State.running && !LoopRestarting)
+        if (State.running)
             PutTickInPhase(0); // the seconds now count from this press
         break;
     }
@@ -203,13 +200,7 @@ void TTimingFunctions::Stop() {
 
 void TTimingFunctions::Reset() {
     State.running = false;
-    if (Settings.displayType >= DisplaySeconds) {
-        State.count = Settings.startNumber;
-    } else {
-        State.count = Settings.startTime / 1000;
-        if (State.startSelector == 2 && Settings.secondStartTime != 0)
-            State.count = Settings.secondStartTime / 1000;
-    }
+    State.count = ResetCount(Settings, State.startSelector);
     State.testStep = 0;
     Settings.lapNumber = Settings.initialNumber;
 
@@ -279,22 +270,7 @@ void TTimingFunctions::TakeInitialNumber() {
 }
 
 int32_t TTimingFunctions::ComputeDisplayValue() {
-    if (Settings.displayType == DisplayHhmmss)
-        return HhmmssValue(State.count);
-    return LastNineDigits(State.count);
-}
-
-int32_t TTimingFunctions::HhmmssValue(int32_t seconds) {
-    if (seconds >= -MaxSecondsAsMs && seconds <= MaxSecondsAsMs) {
-        const int32_t ms = seconds * 1000;
-        return Temps.Hours(ms) * 10000 + Temps.Minutes(ms) * 100 + Temps.Seconds(ms);
-    }
-    // Beyond 596:31:23 the milliseconds leave 32 bits: split the seconds themselves, and keep
-    // the last five digits of the hours so the value still fits the nine digits.
-    const int64_t magnitude = std::llabs(static_cast<int64_t>(seconds));
-    const int64_t hours = magnitude / 3600;
-    const int64_t value = hours * 10000 + (magnitude / 60 % 60) * 100 + magnitude % 60;
-    return LastNineDigits(value);
+    return CountValue(Settings.displayType, State.count);
 }
 
 void TTimingFunctions::SendValue(int32_t value) {
@@ -346,12 +322,14 @@ void TTimingFunctions::ShowPcClock() {
 void TTimingFunctions::CountSecond() {
     switch (Settings.functionCode) {
     case FunctionCountUp:
-        CountUpSecond();
+        CountSeconds(Settings, State, 1);
+        Show(ComputeDisplayValue());
         break;
     case FunctionCountDown:
         CountDownSecond();
         break;
     case FunctionTest:
+        CountSeconds(Settings, State, 1);
         ShowTestPattern();
         break;
     default:
@@ -359,90 +337,38 @@ void TTimingFunctions::CountSecond() {
     }
 }
 
-// One second more within the current minute, hour or day; true when that unit is complete.
-bool TTimingFunctions::AdvanceUnit() {
-    if (++State.unitSeconds < SecondsPerUnit(Settings.displayType))
-        return false;
-    State.unitSeconds = 0;
-    return true;
-}
-
-void TTimingFunctions::CountUpSecond() {
-    switch (Settings.displayType) {
-    case DisplayHhmmss:
-        State.count = NextOnOdometer(State.count, HhmmssSecondsLimit);
-        break;
-    case DisplaySeconds:
-        State.count = NextOnOdometer(State.count, NineDigitLimit);
-        break;
-    case DisplayMinutes:
-    case DisplayHours:
-    case DisplayDays:
-        if (AdvanceUnit())
-            State.count = NextOnOdometer(State.count, NineDigitLimit);
-        break;
-    default:
-        break;
-    }
-    Show(ComputeDisplayValue());
-}
-
 void TTimingFunctions::CountDownSecond() {
-    if (State.loopPending) {
-        if (Settings.secondStartTime != 0 && ++State.startSelector > 2)
-            State.startSelector = 1;
-        // The restart belongs to this counted second: keep its anchor rather than START's "now",
-        // so a loop does not drift by the timer's lateness at every restart.
-        const uint32_t anchor = State.tickAnchor;
-        LoopRestarting = true;
-        DoCommand(ControlReset);
-        DoCommand(ControlStart);
-        LoopRestarting = false;
-        State.tickAnchor = anchor;
-        State.skipNextSend = true;
-        State.loopPending = false;
+    // The restart reads the fields as RESET does.
+    if (State.loopPending)
+        Host.TransferFromControls();
+    const TCounted counted = CountSeconds(Settings, State, 1);
+    const int32_t value = ComputeDisplayValue();
+    if (counted.restarted) {
+        // Shown as RESET and then START show it; the anchor stays this counted second's, so that
+        // a loop does not drift by the timer's lateness at every restart.
+        Host.SetDisplayValue(value, true, false);
+        SendValue(value);
+        Host.TransferFromControls();
+        SendValue(value);
+        Host.SetDisplayValue(value, true, false);
         RunChanged();
     } else {
-        switch (Settings.displayType) {
-        case DisplayHhmmss:
-        case DisplaySeconds:
-            --State.count;
-            break;
-        case DisplayMinutes:
-        case DisplayHours:
-        case DisplayDays:
-            if (AdvanceUnit())
-                --State.count;
-            break;
-        default:
-            break; // "Horloge PC" counts nothing down
-        }
-    }
-
-    const int32_t value = ComputeDisplayValue();
-    if (State.skipNextSend)
-        State.skipNextSend = false;
-    else
         SendValue(value);
+    }
     Host.SetDisplayValue(value, true, false);
-    if (value != 0)
+    if (!counted.reachedZero)
         return;
 
     PlaySoundFile();
-    if (Settings.inLoop) {
-        State.loopPending = true;
-        return;
-    }
-    DoCommand(ControlStop);
+    if (!Settings.inLoop)
+        DoCommand(ControlStop);
 }
 
+// The step has moved on already: the pattern shown is the one before it.
 void TTimingFunctions::ShowTestPattern() {
-    ++State.testStep;
-    const int32_t value = (State.testStep - 1) * 111111111;
+    const int32_t value = (State.testStep + 9) % 10 * 111111111;
     Board.SetLineText(LineOne, LineText(value, false).data());
     Host.SetDisplayValue(value, false, true);
-    if (State.testStep == 10)
-        State.testStep = 0;
 }
 
 void TTimingFunctions::PlaySoundFile() {

@@ -8,7 +8,6 @@
 #include "app/timing/TClock.h"
 #include "app/timing/TMainControls.h"
 #include "app/timing/TSoundPlayer.h"
-#include "scoreboard/TTemps.h"
 #include "scoreboard/Tick.h"
 
 #include <array>
@@ -47,7 +46,6 @@ struct TTimingState {
     uint32_t tickAnchor = 0;   // tick-counter time of the last counted second
     int32_t testStep = 0;      // 0 to 10
     bool loopPending = false;  // the count-down restarts at the next second
-    bool skipNextSend = false; // the restart already sent this second's value
     int32_t startSelector = 1; // the start time the next count-down reset uses: 1 or 2
     TClockTime lastClock;
 };
@@ -101,14 +99,11 @@ private:
 
     void ShowPcClock();
     void CountSecond();
-    void CountUpSecond();
     void CountDownSecond();
     void ShowTestPattern();
-    bool AdvanceUnit();
     void PlaySoundFile();
     void RunChanged();
     void Show(int32_t value);
-    int32_t HhmmssValue(int32_t seconds);
     void PutTickInPhase(uint32_t sinceStep);
     void KeepTickInPhase(uint32_t sinceStep);
 
@@ -117,8 +112,6 @@ private:
     TBoard& Board;
     TClock& Clock;
     TSoundPlayer& Sound;
-    TTemps Temps;
-    bool LoopRestarting = false; // the restart keeps the count's anchor, hence the tick's phase
 };
 
 // Seconds in one unit of display types "Minutes", "Heures" and "Jours"; 0 for the others.

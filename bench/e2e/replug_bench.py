@@ -32,7 +32,8 @@ import tempfile
 import time
 import tty
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# The end-to-end checks' helpers live with them in tests/e2e.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
 from run_e2e import (RESET, START, SPLASH_SECONDS, click, clock_ticks,  # noqa: E402
                      settings_record, wait_for_window)
 

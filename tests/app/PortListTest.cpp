@@ -5,6 +5,7 @@
 #include "serial/PortAssign.h"
 #include "tests/support/FakeSerialTree.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/WaitFor.h"
 #include "toolkit/TEditCombo.h"
 
 #include <QAbstractItemView>
@@ -104,7 +105,8 @@ TEST_F(PortList, AdapterPluggedMeanwhileGetsItsNumberAtOnceAndRunsTheBoard) {
     StartOnTree();
     DrainOpening(Com1);
     Tree.Plug(A, "ttyUSB0");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Icon("Com3") == Face(KadrantPlugIcon(true)); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Icon("Com3") == Face(KadrantPlugIcon(true)); },
+                                testwait::ScaledMs(5000)));
     EXPECT_EQ(LinkOf("ports/Com3"), Tree.ById(A));
     Ports()->showPopup();
     EXPECT_EQ(Ports()->currentText(), "Com1"); // the choice stays the operator's
@@ -133,8 +135,10 @@ TEST_F(PortList, TitleOfAChosenPortWithNoDeviceNamesTheAdaptersNumber) {
     ASSERT_EQ(Ports()->currentText(), "Com2");
     EXPECT_EQ(Dialog->window()->windowTitle(), "Kadrant - Com2: no such port");
     Tree.Plug(A, "ttyUSB0");
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return Dialog->window()->windowTitle() ==
-               "Kadrant - Com2: no such port (the USB adapter is Com3)";
-    }));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Dialog->window()->windowTitle() ==
+                   "Kadrant - Com2: no such port (the USB adapter is Com3)";
+        },
+        testwait::ScaledMs(5000)));
 }

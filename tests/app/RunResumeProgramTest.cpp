@@ -2,6 +2,7 @@
 // SIGKILL the count is taken back as if it had never stopped (or stopped at zero if it ran out
 // meanwhile); after a stop signal, a clean close, the next start is an ordinary one.
 #include "app/settings/SettingsRecord.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/WaitFor.h"
@@ -16,7 +17,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -51,10 +51,7 @@ struct TEnd {
 
 class RunResumeProgram : public ::testing::TestWithParam<TEnd> {
 protected:
-    ~RunResumeProgram() override {
-        if (Child > 0 && ::kill(Child, SIGKILL) == 0)
-            ::waitpid(Child, nullptr, 0);
-    }
+    ~RunResumeProgram() override { testwait::KillChild(Child); }
 
     // The program on the offscreen platform, its stderr kept; true once its socket answers.
     bool Start() {
@@ -64,8 +61,7 @@ protected:
             ::execl(KADRANT_PROGRAM, KADRANT_PROGRAM, nullptr);
             ::_exit(127);
         }
-        return testwait::WaitFor([] { return !Ask("state").empty(); },
-                                 seconds(15 * KADRANT_TIME_SCALE));
+        return testwait::WaitFor([] { return !Ask("state").empty(); }, seconds(15));
     }
 
     // The digital display's value (-1 when blank) and whether the function runs.
@@ -92,12 +88,16 @@ TEST_P(RunResumeProgram, TakesTheCountBackOnlyAfterAnUncleanEnd) {
     ASSERT_TRUE(Start());
     ASSERT_EQ(Ask("reset"), "ok\n");
     ASSERT_EQ(Ask("start"), "ok\n");
-    std::this_thread::sleep_for(milliseconds(1500));
+    // The first second counted: the run is under way.
+    ASSERT_TRUE(testwait::WaitFor([&] {
+        const int shown = Shown().first;
+        return shown != c.StartNumber && shown != -1;
+    }));
     const auto [before, running] = Shown();
     const auto stopped = steady_clock::now();
     ASSERT_TRUE(running);
     ASSERT_EQ(::kill(Child, c.Signal), 0);
-    ASSERT_EQ(::waitpid(Child, nullptr, 0), Child);
+    ASSERT_TRUE(testwait::WaitChild(Child));
 
     ASSERT_TRUE(Start());
     const auto [after, runningAfter] = Shown();

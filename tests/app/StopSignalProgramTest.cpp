@@ -1,6 +1,7 @@
 // A stop signal ends the real program within a second whatever is on screen (the splash, the
 // range message, the file dialog), closing it as a window close would: the record is saved. Should
 // something still hold the program after that, the last-resort end stops it all the same.
+#include "tests/support/ChildWait.h"
 #include "tests/support/TestBytes.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +28,7 @@ struct TScene {
 class StopSignalProgram : public ::testing::TestWithParam<TScene> {
 protected:
     ~StopSignalProgram() override {
-        if (Child > 0 && ::kill(Child, SIGKILL) == 0)
-            ::waitpid(Child, nullptr, 0);
+        testwait::KillChild(Child);
         std::filesystem::remove_all(Dir);
     }
 

@@ -3,6 +3,7 @@
 // states and every button with whatever codes it holds, and is saved back as a full record
 // where it can be written.
 #include "FaultsFixture.h"
+#include "tests/support/ChildWait.h"
 
 #include <cstdint>
 #include <random>
@@ -159,7 +160,8 @@ bool RunThisTestAsNobody(int& exitCode) {
         ::_exit(127);
     }
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    if (child < 0 || !testwait::WaitChild(child, &status, std::chrono::seconds(60)) ||
+        !WIFEXITED(status))
         return false;
     exitCode = WEXITSTATUS(status);
     return exitCode != 127 && exitCode != 126;

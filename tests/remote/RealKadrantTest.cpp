@@ -3,6 +3,7 @@
 // processes of their own. Requests go over real HTTP; what counts is what reaches the board.
 #include "app/settings/SettingsRecord.h"
 #include "tests/remote/RemoteHttp.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 
@@ -105,10 +106,8 @@ protected:
         Line.ReadUntilQuiet(300, 3000); // the opening blanks and the first value
     }
     void TearDown() override {
-        for (pid_t pid : {Bridge, Kadrant}) {
-            if (pid > 0 && kill(pid, SIGKILL) == 0)
-                waitpid(pid, nullptr, 0);
-        }
+        for (pid_t pid : {Bridge, Kadrant})
+            testwait::KillChild(pid);
     }
 
     bool ReadPairingUrl(int fd) {

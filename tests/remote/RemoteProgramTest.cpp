@@ -1,5 +1,7 @@
 // kadrant-remote as a program: what it prints for pairing, how it refuses a bad command line, and
 // that it stops cleanly on SIGTERM.
+#include "tests/support/ChildWait.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -38,10 +40,7 @@ struct TRun {
         Out = pipeFds[0];
     }
     ~TRun() {
-        if (Pid > 0) {
-            kill(Pid, SIGKILL);
-            waitpid(Pid, nullptr, 0);
-        }
+        testwait::KillChild(Pid);
         if (Out >= 0)
             close(Out);
     }
@@ -64,9 +63,9 @@ struct TRun {
     }
     int Wait() {
         int status = 0;
-        waitpid(Pid, &status, 0);
+        const bool ended = testwait::WaitChild(Pid, &status);
         Pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
 

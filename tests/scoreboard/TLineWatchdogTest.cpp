@@ -116,11 +116,13 @@ TEST_F(LineWatchdog, DeviceWatchTriesANewLinkAtOnce) {
     Driver.UseDeviceWatch(&Watch);
     Line.reset();
     std::filesystem::create_symlink("/nonexistent/ttyUSB0", "ports/Com1"); // the adapter to come
+    // The next periodic try stays well beyond this test's time, however slow the build.
+    Driver.SetRetryPeriod(Scaled(2s));
     Driver.Setup(TScbDriver::BoardLineMessage, 1);
     Driver.Open();
     ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort);
     Driver.SetLineText(1, "        5");
-    std::this_thread::sleep_for(150ms); // past the first looks: the next try is a second away
+    std::this_thread::sleep_for(Scaled(150ms)); // past the first look
     std::filesystem::remove("ports/Com1");
     Line = std::make_unique<TPtyLine>(1);
     const auto linked = std::chrono::steady_clock::now();
@@ -146,7 +148,7 @@ TEST_F(LineWatchdog, PulledCableIsSeenAndTheReplugShowsTheLastTextOnce) {
     Line.reset();
     // The count goes on during the outage; the board is owed only the latest value.
     Driver.SetLineText(1, "       40");
-    std::this_thread::sleep_for(3 * Period);
+    std::this_thread::sleep_for(Scaled(3 * Period)); // tries that fail
     EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Unplugged);
     EXPECT_FALSE(Driver.IsOpen());
     Driver.SetLineText(1, "-      39");
@@ -171,7 +173,7 @@ TEST_F(LineWatchdog, PortHeldAtOpenIsTakenWhenLetGoAndBlanked) {
     OpenOnCom1();
     Driver.Clear();
     EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::InUse);
-    std::this_thread::sleep_for(3 * Period);
+    std::this_thread::sleep_for(Scaled(3 * Period)); // tries that fail
     EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::InUse);
     EXPECT_EQ(Line->ReadUntilQuiet(50), "");
     close(holder);
@@ -211,7 +213,7 @@ TEST_F(LineWatchdog, CloseDuringAnOutageIsPromptAndEndsTheTries) {
     std::filesystem::create_symlink("/nonexistent/ttyUSB0", "ports/Com1");
     OpenOnCom1();
     ASSERT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort);
-    std::this_thread::sleep_for(Period + 50ms);                 // a try is due about now
+    std::this_thread::sleep_for(Scaled(Period + 50ms));         // a try is due about now
     EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::NoSuchPort); // it never worked: not unplugged
     const auto begin = std::chrono::steady_clock::now();
     Driver.Close();
@@ -220,7 +222,7 @@ TEST_F(LineWatchdog, CloseDuringAnOutageIsPromptAndEndsTheTries) {
     // The port appears after the close: nobody takes it.
     std::filesystem::remove("ports/Com1");
     TPtyLine late(1);
-    std::this_thread::sleep_for(3 * Period);
+    std::this_thread::sleep_for(Scaled(3 * Period)); // tries that fail
     const int other = open(late.SlavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
     close(other);
@@ -234,7 +236,7 @@ TEST_F(LineWatchdog, NoPortOrNoBoardIsOffAndNeverTried) {
         Driver.SetRetryPeriod(Period);
         Driver.Setup(board, port);
         Driver.Open();
-        std::this_thread::sleep_for(2 * Period);
+        std::this_thread::sleep_for(Scaled(2 * Period)); // tries that must not come
         EXPECT_EQ(Driver.GetLineStatus(), TLineStatus::Off) << board << " " << port;
         EXPECT_FALSE(Driver.IsOpen());
     }

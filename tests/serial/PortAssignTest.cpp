@@ -2,6 +2,7 @@
 // adapter gets, that it keeps it, that nothing else in ports/ is touched, and what each number is.
 #include "serial/PortAssign.h"
 #include "serial/PortNames.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/FakeSerialTree.h"
 
 #include <functional>
@@ -187,7 +188,7 @@ TEST(Assignment, ProgramsAssigningAtOnceGiveEachAdapterOneNumber) {
     close(start[0]);
     close(start[1]);
     for (pid_t child : children)
-        waitpid(child, nullptr, 0);
+        EXPECT_TRUE(testwait::WaitChild(child));
     std::set<std::string> targets;
     for (int number = FirstAssignedCom; number <= portnames::LastCom; ++number) {
         const std::string target = LinkOf(tree.Port(number));
@@ -213,7 +214,7 @@ TEST(Assignment, ReadOnlyDirectoryAssignsNothing) {
         _exit(AssignAdapters(tree.Roots).empty() ? 0 : 1);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    EXPECT_TRUE(testwait::WaitChild(child, &status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_TRUE(std::filesystem::is_empty(tree.Roots.Ports));
     chmod(tree.Roots.Ports.c_str(), 0755);

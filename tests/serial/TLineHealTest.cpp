@@ -1,6 +1,7 @@
 // What the line makes of received noise, why an open fails, and what a look at an open port sees
 // when its device hangs up or its name is re-pointed.
 #include "serial/TSerial.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 
 #include <fstream>
@@ -149,7 +150,7 @@ TEST(FailingOpen, DeviceTheUserMayNotOpenIsNoPermission) {
         _exit(serial.Open() == 0 ? static_cast<int>(serial.OpenResult()) : 101);
     }
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(testwait::WaitChild(child, &status));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(TLineStatus::NoPermission));
 }

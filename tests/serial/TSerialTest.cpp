@@ -1,6 +1,7 @@
 // The serial line on real pseudo-terminals: names, exclusive open, settings, exact bytes.
 #include "serial/TSerial.h"
 #include "serial/PortPath.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 
 #include <csignal>
@@ -163,8 +164,7 @@ TEST(SerialOpen, FailsWhileAnotherProgramHoldsThePort) {
     EXPECT_EQ(serial.Open(), 0);
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(serial.IsOpen());
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
+    testwait::KillChild(holder);
     close(ready[0]);
     close(ready[1]);
     EXPECT_EQ(serial.Open(), 1); // the lock went with the holder

@@ -5,6 +5,7 @@
 // directory named config.dat.
 #include "app/settings/SettingsStore.h"
 #include "tests/settings/SettingsFiles.h"
+#include "tests/support/ChildWait.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +79,7 @@ std::optional<TSettingsRecord> RunProgramAsUnprivilegedUser(const std::string& p
     const ssize_t got = ::read(channel[0], &record, sizeof record);
     ::close(channel[0]);
     int status = 0;
-    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(testwait::WaitChild(child, &status, std::chrono::seconds(30)));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     if (got != static_cast<ssize_t>(sizeof record))
         return std::nullopt;

@@ -10,9 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -161,27 +164,33 @@ TEST(RunFile, ATemporaryFileLeftByACrashLeavesTheLastWholeState) {
 // Each is ignored with one line (a clean close with none): the start is today's.
 TEST(RunIgnored, DamagedFutureOldOrForeignFilesAndCleanCloses) {
     const struct {
-        bool clean, cut;
+        bool clean, cut, running;
         int64_t agoMs;          // since the file was saved
+        int64_t anchorAgoMs;    // since the count's anchor
         int32_t recordFunction; // what "config.dat" holds now
         const char* said;
-    } files[] = {{true, false, 5000, 1, ""},
-                 {false, true, 5000, 1, "damaged"},
-                 {false, false, -1000, 1, "from the future"},
-                 {false, false, RunStateMaxAgeMs + 1, 1, "48 hours"},
-                 {false, false, 5000, 2, "another function"}};
+    } files[] = {{true, false, true, 5000, 5000, 1, ""},
+                 {false, true, true, 5000, 5000, 1, "damaged"},
+                 {false, false, true, -1000, -1000, 1, "from the future"},
+                 // The clock went back by less than the run's age: the anchor is still behind.
+                 {false, false, false, -1000, 30000, 1, "from the future"},
+                 {false, false, true, -1000, 30000, 1, "from the future"},
+                 {false, false, true, RunStateMaxAgeMs + 1, RunStateMaxAgeMs + 1, 1, "48 hours"},
+                 {false, false, true, 5000, 5000, 2, "another function"}};
     for (const auto& file : files) {
         testline::TTempWorkDir dir;
         TProgram next(0, file.recordFunction);
         TRunState state;
         state.clean = file.clean;
         state.functionCode = FunctionCountUp;
-        state.running = true;
-        state.savedMs = state.anchorMs = next.wall.ms - file.agoMs;
+        state.running = file.running;
+        state.savedMs = next.wall.ms - file.agoMs;
+        state.anchorMs = next.wall.ms - file.anchorAgoMs;
         std::string text = FormatRunState(state);
         text.resize(text.size() - (file.cut ? 3 : 0));
         ASSERT_TRUE(ReplaceFile(RunStateFileName, text));
         EXPECT_FALSE(next.keeper.TakeOver() || next.timing.State.running) << file.said;
+        EXPECT_EQ(next.timing.State.count, 0) << file.said;
         const std::string said = next.said.empty() ? "" : next.said[0];
         EXPECT_EQ(next.said.size(), *file.said ? 1u : 0u) << file.said;
         EXPECT_NE(said.find(file.said), std::string::npos) << said;
@@ -220,6 +229,56 @@ TEST(RunKeeper, WritesChangesWithTheCountsOwnAnchorSaysFailureOnceAndClosesClean
     TProgram next(0, FunctionCountUp);
     EXPECT_FALSE(next.keeper.TakeOver());
     EXPECT_TRUE(next.said.empty());
+}
+
+// A notice of a change that changes nothing in the run (STOP while stopped, a field set to what it
+// holds) leaves the file alone: no write, so no wait for the disk.
+TEST(RunKeeper, ANoticeThatChangesNothingWritesNothing) {
+    testline::TTempWorkDir dir;
+    TProgram program(0, FunctionCountDown);
+    program.settings.displayType = DisplaySeconds;
+    program.settings.startNumber = program.settings.initialNumber = 9;
+    program.keeper.TakeOver();
+    program.Press(ControlReset);
+    // Held open, the file keeps its inode from being reused by a rewrite.
+    const int held = ::open(RunStateFileName, O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    struct stat before {};
+    ASSERT_EQ(::fstat(held, &before), 0);
+    program.Run(3000);
+    program.Press(ControlStop, 3);
+    program.keeper.Changed();
+    struct stat after {};
+    ASSERT_EQ(::stat(RunStateFileName, &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten";
+
+    program.Press(ControlStart); // a real change is written
+    ASSERT_EQ(::stat(RunStateFileName, &after), 0);
+    ::close(held);
+    EXPECT_NE(after.st_ino, before.st_ino);
+}
+
+// A rewrite never touches the file in place: a reader holding the old file still reads it whole,
+// and the name gives the new one whole, so no moment shows a cut or mixed file.
+TEST(RunKeeper, ARewriteReplacesTheFileAndNeverCutsIt) {
+    testline::TTempWorkDir dir;
+    TProgram program(0, FunctionCountUp);
+    program.settings.displayType = DisplaySeconds;
+    program.keeper.TakeOver();
+    program.Press(ControlReset);
+    const std::string old = testbytes::ReadFile(RunStateFileName);
+    const int reader = ::open(RunStateFileName, O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    program.Press(ControlStart);
+    std::string held(4096, '\0');
+    const ssize_t got = ::pread(reader, held.data(), held.size(), 0);
+    ::close(reader);
+    ASSERT_GE(got, 0);
+    held.resize(static_cast<std::size_t>(got));
+    EXPECT_EQ(held, old);
+    TRunState state;
+    ASSERT_TRUE(ParseRunState(testbytes::ReadFile(RunStateFileName), state));
+    EXPECT_TRUE(state.running);
 }
 
 } // namespace

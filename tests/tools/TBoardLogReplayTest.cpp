@@ -1,6 +1,7 @@
 // Reading a simulator log back: the round trip through TBoardLog, damaged lines, the summary an
 // operator reads, the board a replay ends on, and the program's --print and --replay.
 #include "tests/support/PtyLine.h"
+#include "tests/support/WaitFor.h"
 #include "tools/boardsim/TBoardLog.h"
 #include "tools/boardsim/TBoardLogPrinter.h"
 #include "tools/boardsim/TBoardLogReader.h"
@@ -49,7 +50,10 @@ struct TRun {
 
 TRun RunProgram(const std::string& arguments) {
     TRun run;
-    std::string command = std::string(BOARDSIM_PROGRAM) + " " + arguments + " 2>&1";
+    // Bounded: a program that never ends fails its test (status -1) instead of hanging the suite.
+    const std::string limit = std::to_string(testwait::ScaledMs(30000) / 1000);
+    std::string command = "timeout -s KILL " + limit + " " + std::string(BOARDSIM_PROGRAM) + " " +
+                          arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;

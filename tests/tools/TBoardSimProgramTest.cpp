@@ -1,6 +1,7 @@
 // The simulator as a program: the driver talks to it over its pseudo-terminal exactly as to a
 // board, and its log shows what arrived; it removes its link when told to stop.
 #include "scoreboard/TScbDriver.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/WaitFor.h"
 
@@ -61,7 +62,7 @@ TEST(BoardSimProgram, LogsWhatTheDriverSendsAndRemovesItsLinkOnSigterm) {
 
     ASSERT_EQ(kill(simulator, SIGTERM), 0);
     int status = 0;
-    ASSERT_EQ(waitpid(simulator, &status, 0), simulator);
+    ASSERT_TRUE(testwait::WaitChild(simulator, &status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_FALSE(std::filesystem::is_symlink("ports/Com7"));
 }

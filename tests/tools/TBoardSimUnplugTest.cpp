@@ -2,6 +2,7 @@
 // driver sees the cable go, finds the new pseudo-terminal behind the same link, and the board is
 // blanked and shown the last value.
 #include "scoreboard/TScbDriver.h"
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/WaitFor.h"
 #include "tools/boardsim/TPtyPort.h"
@@ -62,7 +63,7 @@ TEST(BoardSimUnplug, TheDriverComesBackOnItsOwnAfterTheScheduledReplug) {
     EXPECT_NE(lines[19].find(" L0 |       11|"), std::string::npos) << lines[19];
 
     ASSERT_EQ(kill(simulator, SIGTERM), 0);
-    ASSERT_EQ(waitpid(simulator, nullptr, 0), simulator);
+    ASSERT_TRUE(testwait::WaitChild(simulator));
 }
 
 } // namespace

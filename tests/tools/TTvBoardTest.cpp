@@ -1,5 +1,6 @@
 // The board on a TV: how large the characters come out on a given screen, which screen it goes
 // on when screens come and go, and that the window repaints only when what it shows changes.
+#include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/WaitFor.h"
 #include "tools/boardsim/TBoardLiveFeed.h"
@@ -8,6 +9,7 @@
 #include "tools/boardsim/TTvBoardWindow.h"
 #include "tools/boardsim/TTvLayout.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -136,7 +138,7 @@ TEST(TvBoardWindow, FedOverTheLineRepaintsOnlyWhenTheLineOnShowChanges) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.geometry(), window.screen()->geometry());
     EXPECT_EQ(window.cursor().shape(), Qt::BlankCursor);
-    QTest::qWait(50);
+    QCoreApplication::sendPostedEvents(&window, QEvent::UpdateRequest); // the first paint
 
     TSender line(port.LinkPath());
     int received = 0;
@@ -164,7 +166,9 @@ TEST(TvBoardWindow, FedOverTheLineRepaintsOnlyWhenTheLineOnShowChanges) {
                        session.Board.Malformed() == malformed;
             },
             testwait::ScaledMs(5000)));
-        QTest::qWait(60); // room for a repaint that should not come
+        // The repaint a line asks for is delivered now rather than waited for: a late one would
+        // be counted against the next step, and one that should not come is seen at once.
+        QCoreApplication::sendPostedEvents(&window, QEvent::UpdateRequest);
         EXPECT_EQ(window.PaintCount() - before, step.Paints) << step.Bytes;
     }
 
@@ -210,7 +214,8 @@ int RunProgram(std::vector<std::string> args, const std::function<void(pid_t)>& 
     }
     whileRunning(child);
     int status = 0;
-    waitpid(child, &status, 0);
+    if (!testwait::WaitChild(child, &status))
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -238,7 +243,7 @@ TEST(TvBoardProgram, LinksItsPortAndRemovesTheLinkOnSigterm) {
     int status =
         RunProgram({"--fullscreen", "--port", "2", "--dir", dir.Path.string()}, [&](pid_t child) {
             EXPECT_TRUE(testwait::WaitFor([&] { return std::filesystem::is_symlink(link); }));
-            QTest::qWait(300); // well into its event loop
+            QTest::qWait(testwait::ScaledMs(300)); // well into its event loop
             kill(child, SIGTERM);
         });
     EXPECT_EQ(status, 0);

@@ -18,7 +18,7 @@ connection of its own on Kadrant's socket: the moment a state line arrives there
   4. Kadrant closed: from its end to the overlay showing nothing.
 Everything stays on 127.0.0.1; every wait is bounded. Needs chromium (scripts/install-deps.sh).
 
-    bench/e2e/remote_overlay_e2e.py [--build build] [--changes 100]
+    tests/e2e/remote_overlay_e2e.py [--build build] [--changes 100]
 """
 import argparse
 import json

@@ -13,7 +13,7 @@ kadrant-remote beside it on 127.0.0.1. Then:
      from sending the request to the last byte of the board's message.
 Everything stays on 127.0.0.1; every wait is bounded. Needs chromium (scripts/install-deps.sh).
 
-    bench/e2e/remote_real_e2e.py [--build build] [--shot docs/screenshots/remote-page.png]
+    tests/e2e/remote_real_e2e.py [--build build] [--shot docs/screenshots/remote-page.png]
 """
 import argparse
 import json

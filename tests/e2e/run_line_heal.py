@@ -12,7 +12,7 @@ Two runs in fresh working directories:
    open descriptors and resident memory over the long outage.
 
 Run it under an X server, e.g.:
-  xvfb-run -a -s "-screen 0 1024x768x24" bench/e2e/run_line_heal.py --outage 600
+  xvfb-run -a -s "-screen 0 1024x768x24" tests/e2e/run_line_heal.py --outage 600
 """
 import argparse
 import fcntl
@@ -26,7 +26,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from run_e2e import (RESET, START, SPLASH_SECONDS, click, clock_ticks,  # noqa: E402
-                     settings_record, wait_for_window)
+                     settings_record, wait_for_frame)
 
 BLANK = " " * 9
 LOG_ROW = re.compile(r"^(\d+) \S+ L(\d) \|(.{9})\|$")
@@ -70,13 +70,7 @@ def start_simulator(boardsim, work, extra):
 
 def main_window(pid):
     """The main frame, once the splash is gone: its title starts with "Kadrant"."""
-    wait_for_window(pid)
-    time.sleep(SPLASH_SECONDS + 1.0)
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name",
-                            "^Kadrant"], capture_output=True, text=True).stdout.split()
-    if not found:
-        raise SystemExit("the main window did not appear")
-    return found[-1]
+    return wait_for_frame(pid)
 
 
 def title(window):
