@@ -135,6 +135,9 @@ TEST_P(RemoteBridgeRequest, AnswersAndPassesOnOnlyWithTheToken) {
         headers += "Authorization: Bearer " + ViewToken + "\r\n";
         break;
     }
+    if (c.Auth == TAuth::ViewBearer && c.Path == "/api/state") {
+        ASSERT_TRUE(WaitFor([&] { return Server->KadrantUp(); }));
+    }
     TSeenReply result = Call(c.Method, path, headers);
     EXPECT_EQ(result.Status, c.Status) << result.Body;
     EXPECT_NE(result.Body.find(c.BodyHas), std::string::npos) << result.Body;
@@ -148,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRequestCase{"POST", "/api/start", TAuth::WrongQuery, 401, {}, "token"},
         TRequestCase{"GET", "/api/stop", TAuth::WrongBearer, 401, {}, "token"},
         TRequestCase{"GET", "/api/reset", TAuth::BasicHeader, 401, {}, "token"},
-        TRequestCase{"GET", "/", TAuth::None, 401, {}, ""},
+        // The page itself holds no secret: its token stays in the link's fragment.
+        TRequestCase{"GET", "/", TAuth::None, 200, {}, "</html>"},
         TRequestCase{"GET", "/api/events", TAuth::None, 401, {}, ""},
         TRequestCase{"GET", "/api/state", TAuth::WrongQuery, 401, {}, ""},
         TRequestCase{"POST", "/api/start", TAuth::Query, 200, {"start"}, "\"ok\":true"},
@@ -169,8 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "Range: bytes=0-0,2-2,4-4,6-6,8-8,10-10\r\n"},
         TRequestCase{"GET", "/api/function", TAuth::Query, 404, {}, ""},
         TRequestCase{"DELETE", "/api/start", TAuth::Query, 404, {}, ""},
-        TRequestCase{"GET", "/overlay", TAuth::None, 401, {}, "token"},
-        TRequestCase{"GET", "/view", TAuth::WrongQuery, 401, {}, "token"},
+        TRequestCase{"GET", "/overlay", TAuth::None, 200, {}, "</html>"},
+        TRequestCase{"GET", "/api/nothing", TAuth::WrongQuery, 401, {}, "token"},
         TRequestCase{"GET", "/overlay", TAuth::Query, 200, {}, "</html>"},
         TRequestCase{"GET", "/view", TAuth::Bearer, 200, {}, "</html>"}));
 
@@ -181,7 +185,8 @@ std::vector<TRequestCase> ViewTokenCases() {
         {"GET", "/", TAuth::ViewQuery, 200, {}, "Kadrant is not running"},
         {"GET", "/overlay", TAuth::ViewQuery, 200, {}, "</html>"},
         {"GET", "/view", TAuth::ViewBearer, 200, {}, "</html>"},
-        {"GET", "/api/state", TAuth::ViewBearer, 200, {"state"}, "\"line1\":\"        0\""},
+        // From the live watch: a view link's asking costs Kadrant nothing.
+        {"GET", "/api/state", TAuth::ViewBearer, 200, {}, "\"line1\":\"        0\""},
         {"GET", "/api/events", TAuth::ViewQuery, 200, {}, ""}};
     for (const char* command : {"start", "stop", "reset", "plus", "minus"})
         for (const char* method : {"POST", "GET"})

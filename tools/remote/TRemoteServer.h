@@ -9,10 +9,12 @@
 #include "tools/remote/TStateHub.h"
 #include "tools/remote/TStateWatcher.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ struct TRemoteServerConfig {
     std::string Token;      // D/remote-token: everything
     std::string ViewToken;  // D/remote-view-token: the pages and the state, no command
     std::size_t MaxEventClients = 50;
+    std::size_t ReservedEventClients = 10; // of those, kept for the control token's streams
+    std::size_t EventClientsPerPeer = 4;   // per address, whatever the token
     THttpLimits Limits;
     int CommandTimeoutMs = 2000;
     std::chrono::milliseconds EventPing{15000}; // a comment line keeps proxies and phones awake
@@ -41,7 +45,16 @@ public:
     bool Start();
     void Stop();
 
-    std::size_t EventClients() const { return EventClientCount; }
+    std::size_t EventClients() const;
+    // The live watch on Kadrant's socket has a state.
+    bool KadrantUp() const { return Hub.Current().Up; }
+
+    // Who holds the live-event slots; shared with each stream, which gives its slot back.
+    struct TEventSlots {
+        std::mutex Mutex;
+        std::size_t Count = 0;
+        std::map<std::string, std::size_t> PerPeer;
+    };
 
 private:
     struct TRoute {
@@ -57,7 +70,7 @@ private:
     TStateHub Hub;
     TStateWatcher Watcher;
     TControlClient Commands; // the worker thread's only
-    std::atomic<std::size_t> EventClientCount{0};
+    std::shared_ptr<TEventSlots> Slots = std::make_shared<TEventSlots>();
     std::vector<TRoute> Routes;
 
     void Route();
@@ -66,7 +79,9 @@ private:
     bool Ask(const std::string& line, std::string& reply, THttpReply& failure);
     THttpReply RunCommand(const std::string& command);
     THttpReply ServeState();
-    THttpAnswer ServeEvents();
+    // The state as the live watch last saw it: what a view link asks costs Kadrant nothing.
+    THttpReply WatchedState() const;
+    THttpAnswer ServeEvents(const THttpRequest& request, TAccess granted);
 };
 
 // JSON string contents for `text` (quotes, backslashes and control characters escaped).
