@@ -71,7 +71,7 @@ std::string TRemoteControl::Execute(const TRemoteCommand& command) {
     }
     if (control == 0)
         return "error unknown command";
-    const QString refused = Dialog.Press(control);
+    const QString refused = Dialog.Press(control, TDialogKD::TPresser::Socket);
     if (refused.isEmpty())
         return "ok";
     return "error refused: " + refused.toStdString();

@@ -5,6 +5,7 @@
 
 #include "app/TControlSocket.h"
 #include "app/TRemoteControl.h"
+#include "tests/support/WaitFor.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 
 #include <QElapsedTimer>
@@ -197,27 +198,64 @@ TEST_F(ControlSocket, WatchSendsTheStateOnEachChange) {
     EXPECT_NE(watcher.ReadLine().find("\"line1\":\"        1\""), std::string::npos);
 }
 
-TEST_F(ControlSocket, OutOfRangeFieldRefusesWithTheRangeMessage) {
+// A field out of range: whatever the command, its answer is the refusal, sent before the range
+// message opens in the window (the message must not hold it), and nothing has counted, then or
+// after the message is closed.
+class ControlSocketOutOfRange : public ControlSocket,
+                                public testing::WithParamInterface<const char*> {};
+
+TEST_P(ControlSocketOutOfRange, RefusedAtOnceWithTheMessageAndNothingCounts) {
+    TClientEnd* asking = nullptr;
+    bool answeredBeforeMessage = false;
     TAlertCatcher alerts;
+    // The message "box" stays open as long as the sink runs: it looks whether the answer is
+    // already on the socket, as a client held by the box would not find it.
+    const TAlertSink caught = SetAlertSink(
+        {[] {},
+         [&](QWidget* owner, const QString& text, const QString& caption) {
+             char byte = 0;
+             answeredBeforeMessage =
+                 asking != nullptr && recv(asking->Fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 1;
+             alerts.Messages.push_back({owner, text, caption});
+         }});
     StartWithSocket();
     Click(IdLapCounter);
     Ctl<QLineEdit>(IdInitialNumber)->clear();
     Type(IdInitialNumber, "9999999999");
     Com1.ReadUntilQuiet(300);
-    const int32_t lap = Program.Settings.lapNumber;
+    const TSettingsRecord before = Program.Settings;
     TClientEnd client;
+    asking = &client;
 
-    EXPECT_EQ(client.Ask("plus"),
+    EXPECT_EQ(client.Ask(GetParam()),
               "error refused: La Saisie n'est pas comprise entre 0 et 999999999");
+    // The operator is shown why, once the answer is out; closing it changes nothing either.
+    ASSERT_TRUE(testwait::WaitFor([&] {
+        QCoreApplication::processEvents();
+        return !alerts.Messages.empty();
+    }));
+    EXPECT_TRUE(answeredBeforeMessage);
     EXPECT_EQ(alerts.Messages.size(), 1u);
-    EXPECT_EQ(Program.Settings.lapNumber, lap);
+    EXPECT_FALSE(Dialog->Timing().State.running);
+    EXPECT_EQ(Program.Settings.lapNumber, before.lapNumber);
+    EXPECT_EQ(Program.Settings.functionCode, before.functionCode);
     // The connection stays usable, and with a number in range the command goes through.
     EXPECT_NE(client.Ask("state").find("\"function\":\"lap\""), std::string::npos);
     Ctl<QLineEdit>(IdInitialNumber)->clear();
     Type(IdInitialNumber, "5");
     EXPECT_EQ(client.Ask("plus"), "ok");
     EXPECT_EQ(Program.Settings.lapNumber, 6);
+    SetAlertSink(caught);
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, ControlSocketOutOfRange,
+                         testing::Values("plus", "start", "stop", "reset", "function count-down"),
+                         [](const testing::TestParamInfo<const char*>& c) {
+                             std::string name = c.param;
+                             std::erase(name, ' ');
+                             std::erase(name, '-');
+                             return name;
+                         });
 
 TEST_F(ControlSocket, ClientThatNeverReadsIsDroppedAndOthersGoOn) {
     StartWithSocket();

@@ -391,6 +391,59 @@ TEST_P(RemoteBridgeBadRequest, IsRefusedOrCutOffAndTheBridgeServesOn) {
     EXPECT_EQ(Call("POST", "/api/start?token=" + Token).Status, 200);
 }
 
+// A request with a body where no route takes one, or without the token: the refusal comes before
+// the body is read (none is sent here), and the connection ends with it.
+class RemoteBridgeBody : public RemoteBridge,
+                         public testing::WithParamInterface<std::pair<std::string, int>> {};
+
+TEST_P(RemoteBridgeBody, IsRefusedBeforeItIsReadAndTheConnectionEnds) {
+    StartBridge();
+    TRawHttp client(Port);
+    ASSERT_TRUE(client.Send(GetParam().first + " HTTP/1.1\r\nContent-Length: 1000\r\n\r\n"));
+    EXPECT_EQ(client.Answer(2000).Status, GetParam().second);
+    EXPECT_TRUE(client.ClosedWithin(2000));
+    EXPECT_EQ(WithoutWatcher(Peer->Commands()), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, RemoteBridgeBody,
+    testing::Values(std::pair<std::string, int>{"POST /api/start", 401},
+                    std::pair<std::string, int>{"POST /api/state?token=" + ViewToken, 413},
+                    std::pair<std::string, int>{"POST /?token=" + ViewToken, 413},
+                    std::pair<std::string, int>{"POST /api/start?token=" + Token, 413}));
+
+TEST_F(RemoteBridge, LiveSlotsAreBoundedPerAddressAndKeptForTheControlToken) {
+    TRemoteServerConfig config;
+    config.MaxEventClients = 3;
+    config.ReservedEventClients = 1;
+    config.EventClientsPerPeer = 2;
+    StartBridge(config);
+    auto events = [&](const char* from, const std::string& token) {
+        auto client = std::make_unique<TRawHttp>(Port, from);
+        client->Send("GET /api/events?token=" + token + " HTTP/1.1\r\nHost: a\r\n\r\n");
+        return client;
+    };
+    auto first = events("127.0.0.2", ViewToken);
+    auto second = events("127.0.0.2", ViewToken);
+    ASSERT_TRUE(first->ReadUntil("retry:"));
+    ASSERT_TRUE(second->ReadUntil("retry:"));
+    EXPECT_EQ(events("127.0.0.2", ViewToken)->Answer().Status, 429); // its address's bound
+    EXPECT_EQ(events("127.0.0.3", ViewToken)->Answer().Status, 429); // the rest is reserved
+    auto phone = events("127.0.0.3", Token);
+    EXPECT_TRUE(phone->ReadUntil("retry:")) << phone->All();
+}
+
+TEST_F(RemoteBridge, ControlSocketOfAnotherUserIsRefused) {
+    std::string why;
+    int fd = ConnectKadrantSocket(Socket, why, geteuid() + 1);
+    EXPECT_EQ(fd, -1);
+    EXPECT_NE(why.find("another user"), std::string::npos) << why;
+    fd = ConnectKadrantSocket(Socket, why);
+    EXPECT_GE(fd, 0) << why;
+    if (fd >= 0)
+        close(fd);
+}
+
 const std::string Auth = "Authorization: Bearer " + Token + "\r\n";
 // Bytes as a TLS hello would start, zero bytes, then line ends.
 const char Garbage[] = "\x16\x03\x01\x00\xff\0\0garbage\r\n\r\n";

@@ -125,8 +125,8 @@ TRemoteServer::~TRemoteServer() {
     Stop();
 }
 
-int TRemoteServer::Bind(const std::string& host, int port) {
-    return Http.Bind(host, port);
+int TRemoteServer::Bind(const std::string& host, int port, bool tls) {
+    return Http.Bind(host, port, tls);
 }
 
 bool TRemoteServer::Start() {

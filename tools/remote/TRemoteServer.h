@@ -39,8 +39,12 @@ public:
     TRemoteServer(const TRemoteServer&) = delete;
     TRemoteServer& operator=(const TRemoteServer&) = delete;
 
-    // Binds the listening socket; port 0 takes any free port. Returns the port, or -1.
-    int Bind(const std::string& host, int port);
+    // Binds a listening socket (TLS with the certificate given below); port 0 takes any free
+    // port. Returns the port, or -1.
+    int Bind(const std::string& host, int port, bool tls = false);
+    void SetCertificate(std::string certificatePem, std::string keyPem) {
+        Http.SetCertificate(std::move(certificatePem), std::move(keyPem));
+    }
     // Serves on threads of its own until Stop.
     bool Start();
     void Stop();
