@@ -63,7 +63,7 @@ window.seen = [];
 class Chromium:
     """Headless Chromium over its DevTools pipe (file descriptors 3 and 4): no port opened."""
 
-    def __init__(self, work):
+    def __init__(self, work, extra_args=()):
         to_r, self.to_w = os.pipe()
         self.from_r, from_w = os.pipe()
 
@@ -73,7 +73,8 @@ class Chromium:
 
         args = ["chromium", "--headless=new", "--disable-gpu", "--remote-debugging-pipe",
                 "--no-first-run", "--disable-background-networking", "--disable-sync",
-                "--disable-component-update", f"--user-data-dir={work}/chromium", "about:blank"]
+                "--disable-component-update", f"--user-data-dir={work}/chromium", *extra_args,
+                "about:blank"]
         if os.geteuid() == 0:
             args.insert(1, "--no-sandbox")
         self.proc = subprocess.Popen(args, preexec_fn=wire, pass_fds=(3, 4),
@@ -137,7 +138,7 @@ def start_bridge(build, work, listen):
     signal.alarm(10)  # the bridge prints its addresses at once, in one flush
     port = None
     for line in bridge.stdout:
-        found = re.search(r"http://127\.0\.0\.1:(\d+)/overlay\?token=", line)
+        found = re.search(r"http://127\.0\.0\.1:(\d+)/overlay#token=", line)
         if found:
             port = int(found.group(1))
             break

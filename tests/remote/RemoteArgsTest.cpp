@@ -90,10 +90,11 @@ TEST(PairingNotice, OneUrlPerReachableAddressWithTheToken) {
     EXPECT_EQ(PageUrl("192.168.1.20", 8960, "abc"), "https://192.168.1.20:8960/#token=abc");
     EXPECT_EQ(PageUrl("127.0.0.1", 8961, "abc", "/overlay", false),
               "http://127.0.0.1:8961/overlay#token=abc");
-    EXPECT_TRUE(IsLoopback("127.0.0.2"));
-    EXPECT_TRUE(IsLoopback("::1"));
-    EXPECT_FALSE(IsLoopback("0.0.0.0"));
-    EXPECT_FALSE(IsLoopback("::"));
+    EXPECT_TRUE(PlainAllowed("127.0.0.1"));
+    EXPECT_TRUE(PlainAllowed("::1"));
+    EXPECT_FALSE(PlainAllowed("127.0.0.2"));
+    EXPECT_FALSE(PlainAllowed("0.0.0.0"));
+    EXPECT_FALSE(PlainAllowed("::"));
 }
 
 TEST(PairingNotice, QrCodeIsASquareOfHalfBlocks) {

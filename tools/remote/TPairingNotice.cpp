@@ -44,8 +44,8 @@ std::string PageUrl(const std::string& host, int port, const std::string& token,
            "#token=" + token;
 }
 
-bool IsLoopback(const std::string& host) {
-    return host == "::1" || host.rfind("127.", 0) == 0;
+bool PlainAllowed(const std::string& host) {
+    return host == "127.0.0.1" || host == "::1";
 }
 
 std::string TerminalQrCode(const std::string& text) {

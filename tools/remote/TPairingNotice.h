@@ -18,8 +18,9 @@ std::vector<std::string> PageHosts(const std::string& listenHost,
 std::string PageUrl(const std::string& host, int port, const std::string& token,
                     const std::string& path = "/", bool tls = true);
 
-// 127.0.0.0/8 or ::1: only this computer can reach it, so plain HTTP will do.
-bool IsLoopback(const std::string& host);
+// 127.0.0.1 or ::1: only this computer's programs reach it, so plain HTTP will do. Any other
+// address (127.0.0.2 included, which a test or a container may use as another host) gets TLS.
+bool PlainAllowed(const std::string& host);
 
 // The QR code of `text` in half-block characters (two modules per character row), dark modules
 // drawn as the terminal's background so that it reads on a dark or light terminal alike.

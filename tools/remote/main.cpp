@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
                   "view links given out before must be given again", viewToken, viewOrigin);
     std::vector<std::string> hosts = PageHosts(options.Host, LocalAddresses());
     // On the network the traffic is encrypted; plain HTTP only where no one else can see it.
-    bool tls = !IsLoopback(options.Host);
+    bool tls = !PlainAllowed(options.Host);
     TTlsIdentity identity;
     TIdentityOrigin identityOrigin = TIdentityOrigin::Kept;
     if (loaded && tls &&
