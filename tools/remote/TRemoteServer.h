@@ -22,7 +22,7 @@ struct TRemoteServerConfig {
     std::string SocketPath; // D/kadrant.sock
     std::string Token;      // D/remote-token: everything
     std::string ViewToken;  // D/remote-view-token: the pages and the state, no command
-    std::size_t MaxEventClients = 50;
+    std::size_t MaxEventClients = 60;
     std::size_t ReservedEventClients = 10; // of those, kept for the control token's streams
     std::size_t EventClientsPerPeer = 4;   // per address, whatever the token
     THttpLimits Limits;
