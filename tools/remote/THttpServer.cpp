@@ -255,8 +255,7 @@ struct THttpServer::TImpl {
                          JsonReply(413, "{\"error\":\"request body too large\"}", true));
         bool body = length > 0 || MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
                                                               "Transfer-Encoding") != nullptr;
-        exchange->Answer =
-            Handler(THttpRequest(connection, method, path, PeerOf(connection), body));
+        exchange->Answer = Handler(THttpRequest(connection, method, path, PeerOf(connection)));
         if (exchange->Answer.Trusted) {
             std::lock_guard<std::mutex> lock(Mutex);
             Guard.SetTrusted(Id(connection));

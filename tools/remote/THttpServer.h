@@ -39,15 +39,13 @@ struct THttpLimits {
 class THttpRequest {
 public:
     THttpRequest(MHD_Connection* connection, std::string method, std::string path,
-                 std::string peer = {}, bool body = false)
+                 std::string peer = {})
         : Connection(connection), MethodName(std::move(method)), PathName(std::move(path)),
-          PeerName(std::move(peer)), HasBody(body) {}
+          PeerName(std::move(peer)) {}
     const std::string& Method() const { return MethodName; }
     const std::string& Path() const { return PathName; }
     // Who counts as the sender for per-address bounds (PeerKey).
     const std::string& Peer() const { return PeerName; }
-    // The request announced a body (none of it read yet).
-    bool Body() const { return HasBody; }
     // Empty when absent.
     std::string Header(const char* name) const;
     std::string Query(const char* name) const;
@@ -57,7 +55,6 @@ private:
     std::string MethodName;
     std::string PathName;
     std::string PeerName;
-    bool HasBody = false;
 };
 
 struct THttpReply {

@@ -140,22 +140,22 @@ void TRemoteServer::Stop() {
 }
 
 void TRemoteServer::Route() {
-    Routes.push_back({"GET", "/", TAccess::None, [](const THttpRequest&) {
+    Routes.push_back({"GET", "/", TAccess::None, [](const THttpRequest&, TAccess) {
                           return Page(std::string(PhonePageHtml), TFraming::Nobody);
                       }});
     Routes.push_back(
-        {"GET", "/overlay", TAccess::None, [](const THttpRequest& request) {
+        {"GET", "/overlay", TAccess::None, [](const THttpRequest& request, TAccess) {
              return Page(OverlayPage(OverlayPageHtml, ParseOverlayLook(request.Query("color"),
                                                                        request.Query("unlit"),
                                                                        request.Query("align"))),
                          TFraming::Anyone);
          }});
-    Routes.push_back({"GET", "/view", TAccess::None, [](const THttpRequest&) {
+    Routes.push_back({"GET", "/view", TAccess::None, [](const THttpRequest&, TAccess) {
                           return Page(std::string(ViewPageHtml), TFraming::Anyone);
                       }});
     for (TRemoteVerb verb : ButtonVerbs) {
         const char* command = RemoteVerbName(verb);
-        auto serve = [this, command](const THttpRequest&) {
+        auto serve = [this, command](const THttpRequest&, TAccess) {
             THttpAnswer answer;
             answer.Later = [this, command] { return RunCommand(command); };
             return answer;
@@ -164,25 +164,22 @@ void TRemoteServer::Route() {
         for (const char* method : {"POST", "GET"})
             Routes.push_back({method, std::string("/api/") + command, TAccess::Control, serve});
     }
-    Routes.push_back({"GET", "/api/state", TAccess::View, [this](const THttpRequest& request) {
-                          THttpAnswer answer;
-                          // The worker and its queue are the control token's: a view link's
-                          // flood of state requests never makes a press wait or fail.
-                          if (Hub.Current().Up &&
-                              AccessOf(Tokens, ShownToken(request.Header("Authorization"),
-                                                          request.Query("token"))) !=
-                                  TAccess::Control) {
-                              answer.Reply = WatchedState();
-                              return answer;
-                          }
-                          answer.Later = [this] { return ServeState(); };
-                          return answer;
-                      }});
-    Routes.push_back({"GET", "/api/events", TAccess::View, [this](const THttpRequest& request) {
-                          return ServeEvents(
-                              request, AccessOf(Tokens, ShownToken(request.Header("Authorization"),
-                                                                   request.Query("token"))));
-                      }});
+    Routes.push_back(
+        {"GET", "/api/state", TAccess::View, [this](const THttpRequest&, TAccess granted) {
+             THttpAnswer answer;
+             // The worker and its queue are the control token's: a view link's
+             // flood of state requests never makes a press wait or fail.
+             if (granted != TAccess::Control && Hub.Current().Up) {
+                 answer.Reply = WatchedState();
+                 return answer;
+             }
+             answer.Later = [this] { return ServeState(); };
+             return answer;
+         }});
+    Routes.push_back(
+        {"GET", "/api/events", TAccess::View, [this](const THttpRequest& request, TAccess granted) {
+             return ServeEvents(request, granted);
+         }});
 }
 
 THttpAnswer TRemoteServer::Dispatch(const THttpRequest& request) {
@@ -207,7 +204,7 @@ THttpAnswer TRemoteServer::Dispatch(const THttpRequest& request) {
     else if (granted < found->Needs)
         answer.Reply = Json(403, "{\"error\":\"this link cannot do that\"}");
     else
-        answer = found->Serve(request);
+        answer = found->Serve(request, granted);
     answer.Trusted = granted == TAccess::Control;
     return answer;
 }

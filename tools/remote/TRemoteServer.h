@@ -65,7 +65,7 @@ private:
         std::string Method;
         std::string Path;
         TAccess Needs;
-        std::function<THttpAnswer(const THttpRequest&)> Serve;
+        std::function<THttpAnswer(const THttpRequest&, TAccess granted)> Serve;
     };
 
     TRemoteServerConfig Config;
