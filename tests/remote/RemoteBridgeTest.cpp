@@ -211,6 +211,13 @@ TEST_P(RemoteBridgePage, IsOneHtmlDocumentThatFetchesNothingElse) {
         << page.Head;
     EXPECT_NE(page.Head.find("Content-Security-Policy: default-src 'none';"), std::string::npos)
         << page.Head;
+    // Only the pages without buttons may be framed (by a stream's scene).
+    const bool buttons = std::string(GetParam()) == "/";
+    EXPECT_NE(page.Head.find(buttons ? "frame-ancestors 'none'" : "frame-ancestors *"),
+              std::string::npos)
+        << page.Head;
+    EXPECT_NE(page.Head.find("base-uri 'none'; form-action 'none'"), std::string::npos)
+        << page.Head;
     for (const char* fetch : {"src=", "href=", "url(", "@import", "//fonts", "https:"})
         EXPECT_EQ(page.Body.find(fetch), std::string::npos) << fetch;
     EXPECT_EQ(page.Body.rfind("<!doctype html>", 0), 0u);
