@@ -1,6 +1,6 @@
 // Figures for kadrant-remote, run as its own process and reached over HTTP on 127.0.0.1 only,
 // with a stand-in for Kadrant's control socket in a temporary directory:
-//   remote_bench PROGRAM            command round trips, 1000 commands/s for 10 s, 50 live
+//   remote_bench PROGRAM            command round trips, 1000 commands/s for 10 s, 60 live
 //                                   clients, slow and oversized clients; the bridge's memory.
 //   remote_bench --demo DIR SECONDS only the stand-in, in DIR, counting up once a second (for
 //                                   looking at the page).
@@ -179,8 +179,8 @@ int main(int argc, char** argv) {
     }
     close(out[1]);
     std::string banner;
-    while (banner.find("/?token=") == std::string::npos ||
-           banner.find('\n', banner.find("/?token=")) == std::string::npos)
+    while (banner.find("/#token=") == std::string::npos ||
+           banner.find('\n', banner.find("/#token=")) == std::string::npos)
         if (!Drain(out[0], banner, 5000))
             break;
     std::size_t at = banner.find("http://127.0.0.1:");
@@ -276,21 +276,22 @@ int main(int argc, char** argv) {
         Memory(bridge, "after 10 s of 1000 commands/s:");
     }
 
-    // 3. 50 live clients at once; the 51st is refused; 100 changes reach all of them.
+    // 3. 60 live clients at once (the pairing token's); the 61st is refused; 100 changes reach
+    // all of them.
     {
         // The live clients of the load phase have just hung up; their slots are given back
         // within half a second.
         std::this_thread::sleep_for(std::chrono::seconds(1));
         std::vector<int> live;
-        std::vector<std::string> got(50);
+        std::vector<std::string> got(60);
         std::string request = "GET /api/events" + q + " HTTP/1.1\r\nHost: x\r\n\r\n";
-        for (int i = 0; i < 50; ++i) {
+        for (int i = 0; i < 60; ++i) {
             live.push_back(Connect(port, 1 + i));
             send(live.back(), request.data(), request.size(), MSG_NOSIGNAL);
         }
-        for (int i = 0; i < 50; ++i)
+        for (int i = 0; i < 60; ++i)
             Drain(live[i], got[i], 500);
-        int extra = Connect(port, 51);
+        int extra = Connect(port, 61);
         send(extra, request.data(), request.size(), MSG_NOSIGNAL);
         std::string refused;
         Drain(extra, refused, 1000);
@@ -302,7 +303,7 @@ int main(int argc, char** argv) {
             std::string needle = std::string("\"line1\":\"") + nine + "\"";
             auto t0 = Clock::now();
             peer.SetLine1(nine);
-            for (int i = 0; i < 50; ++i)
+            for (int i = 0; i < 60; ++i)
                 while (got[i].find(needle) == std::string::npos && Drain(live[i], got[i], 50) &&
                        Clock::now() - t0 < std::chrono::seconds(2)) {
                 }
@@ -315,12 +316,12 @@ int main(int argc, char** argv) {
             least = std::min(least, n);
             most = std::max(most, n);
         }
-        std::printf("50 live clients: %zu accepted, the 51st answered \"%s\"\n"
-                    "  100 changes, each until all 50 had it: %s\n"
+        std::printf("60 live clients: %zu accepted, the 61st answered \"%s\"\n"
+                    "  100 changes, each until all 60 had it: %s\n"
                     "  changes received per client: %zu to %zu of 100\n",
                     accepted, refused.substr(0, refused.find('\r')).c_str(),
                     spread.Summary().c_str(), least, most);
-        Memory(bridge, "with 50 live clients:");
+        Memory(bridge, "with 60 live clients:");
         for (int fd : live)
             close(fd);
     }

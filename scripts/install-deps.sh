@@ -14,7 +14,7 @@ packages=(
   python3 python3-pil
   dpkg-dev fakeroot file
   procps time xdotool desktop-file-utils
-  libmicrohttpd-dev libqrencode-dev chromium
+  libmicrohttpd-dev libqrencode-dev libgnutls28-dev chromium
   strace
 )
 

@@ -27,6 +27,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -295,17 +297,33 @@ bool TDialogKD::QueryClose() {
     return true;
 }
 
-QString TDialogKD::Press(int controlId) {
+QString TDialogKD::Press(int controlId, TPresser presser) {
     auto* control = qobject_cast<QAbstractButton*>(Control(controlId));
     if (control == nullptr)
         return "no such control";
     // While a message box is open the window takes no click either.
     if (QApplication::activeModalWidget() != nullptr)
         return "a message is open in the window";
-    if (auto* field = qobject_cast<TEditNum*>(focusWidget())) {
-        const QString message = field->RangeMessage();
-        if (!message.isEmpty()) {
-            field->CheckRange();
+    if (presser == TPresser::Keys) {
+        if (auto* field = qobject_cast<TEditNum*>(focusWidget())) {
+            const QString message = field->RangeMessage();
+            if (!message.isEmpty()) {
+                field->CheckRange();
+                return message;
+            }
+        }
+    } else {
+        // Any field the press would read, focused or not: the answer must not wait on the
+        // message box, and the command must not act when someone closes it.
+        for (TEditNum* field : findChildren<TEditNum*>()) {
+            const QString message = field->isVisible() ? field->RangeMessage() : QString();
+            if (message.isEmpty())
+                continue;
+            QPointer<TEditNum> shown(field);
+            QTimer::singleShot(0, this, [shown] {
+                if (shown && QApplication::activeModalWidget() == nullptr)
+                    shown->CheckRange();
+            });
             return message;
         }
     }

@@ -53,11 +53,15 @@ public:
     TDecButton* FirstButton() const { return Button106; }
     TDecButton* SecondButton() const { return Button107; }
 
+    // Who presses: the operator's keys, or a command from the control socket.
+    enum class TPresser { Keys, Socket };
     // A key or a remote command pressing a push button or choosing a function: exactly what a
     // click on that control does. A number field holding a number out of its range keeps the
-    // focus as it does against a click: its range message, and nothing else. Returns an empty
-    // text when the control was pressed, else why not.
-    QString Press(int controlId);
+    // focus as it does against a click: its range message, and nothing else. A socket command
+    // never waits on a message: it is refused at once with the message's text, and the message
+    // is shown to the operator only after. Returns an empty text when the control was pressed,
+    // else why not.
+    QString Press(int controlId, TPresser presser = TPresser::Keys);
 
     // Opens the control socket beside "config.dat"; false when the program runs without it.
     bool OpenControlSocket();

@@ -72,7 +72,7 @@ std::string TSocketCommands::Execute(const TRemoteCommand& command) {
     }
     if (control == 0)
         return ErrorReply("unknown command");
-    const QString refused = Dialog.Press(control);
+    const QString refused = Dialog.Press(control, TDialogKD::TPresser::Socket);
     if (refused.isEmpty())
         return std::string(OkReply);
     return ErrorReply("refused: " + refused.toStdString());

@@ -8,11 +8,17 @@ address of its own under 127.x.y.z, run at once until the end:
   - 200 slowloris connections: a request begun, one header byte a second (2 per peer);
   - 140 token-less requesters, one GET /api/state every 4 s each (1 per peer);
   - 128 GET / without the token and 30 with it, each with a Range of 2000 ranges of the whole
-    page, one a second each (1 per peer), reading what comes back.
+    page, one a second each (1 per peer), reading what comes back;
+  - view-token slow bodies: 16 peers x 16 connections, each POST /?token=VIEW with
+    Content-Length: 1024 and then one body byte every 3 s, made again 0.1 s after a close;
+  - 50 view-token live streams from 5 peers (10 each), made again 0.5 s after a close or refusal;
+  - a crowd of 320 peers keeping one connection open each, made again 0.1 s after a close.
 (--attackers range,range+token runs only some of them.)
-Meanwhile the phone (127.0.0.1, with the token): 15 s of GET /api/state once a second while the
-count runs (its seconds read at the board), then Lap counter and 20 presses of + once a second,
-each to be answered and to put its number on the board exactly once. Sampled every 0.5 s: the
+Meanwhile the phone (127.0.0.1, with the token) holds its own live stream and makes: 15 s of GET
+/api/state once a second while the count runs (its seconds read at the board), then Lap counter
+and 20 presses of + once a second, each to be answered and to put its number on the board exactly
+once; as the presses begin, the phone page is opened in headless Chromium and timed until its
+buttons can be pressed (--no-browser leaves that out). Sampled every 0.5 s: the
 bridge's resident memory, threads and open descriptors (the bridge is killed above --rss-cap MB,
 so that a bridge that blows up cannot take the machine with it). Loopback only; every phase and
 every wait is bounded, and the whole run ends by itself.
@@ -41,7 +47,10 @@ from remote_real_e2e import ROOT, Http, percentile, seconds_figures, socket_comm
 # Each range the whole page: a server that applies them builds 2000 copies of it for one request.
 # (2000 keeps the header within what the bridge reads, so that the request is served, not refused.)
 RANGE = "bytes=" + ",".join(["0-"] * 2000)
-KINDS = ("silent", "slowloris", "tokenless", "range", "range+token")
+KINDS = ("silent", "slowloris", "tokenless", "range", "range+token", "viewbody", "viewstream",
+         "crowd")
+# Made again this long after the bridge closes one (or refuses it).
+AGAIN = {"silent": 0.1, "slowloris": 0.1, "viewbody": 0.1, "viewstream": 0.5, "crowd": 0.1}
 
 
 class Attacker:
@@ -53,7 +62,7 @@ class Attacker:
         self.opened = self.closed_by_bridge = self.answers = self.refused = 0
 
 
-def attack(port, token, kinds, seconds, done, results):
+def attack(port, token, view, kinds, seconds, done, results):
     """Runs the given kinds of attacker on one selector until `done` is set, `seconds` at most."""
     sel = selectors.DefaultSelector()
     end = time.monotonic() + seconds
@@ -63,11 +72,19 @@ def attack(port, token, kinds, seconds, done, results):
         "tokenless": Attacker("tokenless", 12, 140, 140),
         "range": Attacker("range", 13, 128, 128),
         "range+token": Attacker("range+token", 14, 30, 30),
+        "viewbody": Attacker("viewbody", 15, 256, 16),
+        "viewstream": Attacker("viewstream", 16, 50, 5),
+        "crowd": Attacker("crowd", 17, 320, 320),
     }
     conns = {}  # slot -> state
     due = []    # (time, slot) when a slot acts next
 
     def request(kind):
+        if kind == "viewbody":
+            return (f"POST /?token={view} HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                    "Content-Length: 1024\r\n\r\n").encode()
+        if kind == "viewstream":
+            return f"GET /api/events?token={view} HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n".encode()
         if kind == "tokenless":
             return b"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
         auth = f"Authorization: Bearer {token}\r\n" if kind == "range+token" else ""
@@ -92,6 +109,11 @@ def attack(port, token, kinds, seconds, done, results):
         if kind == "slowloris":
             send(slot, b"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Wait: ")
             due.append((time.monotonic() + 1, slot))
+        elif kind == "viewbody":
+            send(slot, request(kind))
+            due.append((time.monotonic() + 3, slot))
+        elif kind == "viewstream":
+            send(slot, request(kind))
         elif kind in ("tokenless", "range", "range+token"):
             send(slot, request(kind))
             due.append((time.monotonic() + (4 if kind == "tokenless" else 1), slot))
@@ -126,6 +148,9 @@ def attack(port, token, kinds, seconds, done, results):
             elif kind == "slowloris":
                 send(slot, b"x")
                 due.append((now + 1, slot))
+            elif kind == "viewbody":
+                send(slot, b"x")
+                due.append((now + 3, slot))
             elif kind == "tokenless":
                 send(slot, request(kind))
                 due.append((now + 4, slot))
@@ -143,10 +168,12 @@ def attack(port, token, kinds, seconds, done, results):
                 data = b""
             if data.startswith(b"HTTP/1.1 "):
                 attackers[slot[0]].answers += 1
+            if slot[0] == "viewstream" and re.match(rb"HTTP/1.1 [45]", data):
+                data = b""  # refused: made again as when closed
             if not data:
                 drop(slot, True)
-                if slot[0] in ("silent", "slowloris"):
-                    due.append((time.monotonic() + 0.1, slot))
+                if slot[0] in AGAIN:
+                    due.append((time.monotonic() + AGAIN[slot[0]], slot))
     for slot in list(conns):
         drop(slot, False)
     results.put({k: (a.opened, a.closed_by_bridge, a.answers, a.refused)
@@ -239,6 +266,66 @@ def selectors_readable(sock):
     return bool(ready)
 
 
+class PhoneStream(threading.Thread):
+    """The phone page's own live stream, held from 127.0.0.1 for the whole run: how often it was
+    refused or cut, and whether it was up when the presses began."""
+
+    def __init__(self, port, token):
+        super().__init__(daemon=True)
+        self.port, self.token, self.running = port, token, True
+        self.opened = self.refused = self.cut = 0
+        self.up = False
+
+    def run(self):
+        while self.running:
+            try:
+                s = socket.create_connection(("127.0.0.1", self.port), timeout=2)
+                s.sendall(f"GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                          f"Authorization: Bearer {self.token}\r\n\r\n".encode())
+                head = s.recv(4096)
+                if not head.startswith(b"HTTP/1.1 200"):
+                    self.refused += 1
+                    s.close()
+                    time.sleep(0.5)
+                    continue
+                self.opened += 1
+                self.up = True
+                s.settimeout(0.5)
+                while self.running:
+                    try:
+                        if not s.recv(65536):
+                            break
+                    except socket.timeout:
+                        continue
+                self.up = False
+                if self.running:
+                    self.cut += 1
+                s.close()
+            except OSError:
+                self.up = False
+                self.refused += 1
+                time.sleep(0.5)
+
+
+def page_usable(port, token, work, limit=10.0):
+    """Seconds from navigating to the phone page in headless Chromium until its buttons can be
+    pressed; None when not within `limit`."""
+    from remote_overlay_e2e import Chromium
+    browser = Chromium(work)
+    try:
+        session = browser.open("about:blank", 400, 800)
+        start = time.monotonic()
+        browser.call("Page.navigate", {"url": f"http://127.0.0.1:{port}/?token={token}"}, session)
+        while time.monotonic() - start < limit:
+            if browser.evaluate("(() => { const b = document.getElementById('b1');"
+                                " return !!b && !b.disabled; })()", session):
+                return time.monotonic() - start
+            time.sleep(0.05)
+        return None
+    finally:
+        browser.close()
+
+
 class BoardReader(threading.Thread):
     """Every line message at the board's end, with the time its last byte was read."""
 
@@ -277,6 +364,7 @@ def main():
     parser.add_argument("--kadrant", help="kadrant behind it (default: the build's)")
     parser.add_argument("--rss-cap", type=int, default=2048, help="MB at which the bridge is killed")
     parser.add_argument("--attackers", default=",".join(KINDS), help="which of " + ", ".join(KINDS))
+    parser.add_argument("--no-browser", action="store_true", help="no phone page in Chromium")
     args = parser.parse_args()
     chosen = [k for k in args.attackers.split(",") if k in KINDS]
     build = os.path.abspath(args.build)
@@ -289,11 +377,14 @@ def main():
     try:
         signal.alarm(10)
         for line in bridge.stdout:
-            url = re.search(r"http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})", line)
+            # The token after ? (bridges before the fragment) or # (since).
+            url = re.search(r"http://127\.0\.0\.1:(\d+)/[?#]token=([0-9a-f]{32})", line)
             if url:
                 break
         signal.alarm(0)
         port, token = int(url.group(1)), url.group(2)
+        with open(os.path.join(work, "remote-view-token")) as f:
+            view = f.read().strip()
         http = Http(port, token)
         wait_for_api(http)
         http.close()
@@ -306,17 +397,20 @@ def main():
         results = multiprocessing.Queue()
         done = multiprocessing.Event()
         seconds = 3 + 16 + 20 * 3 + 5  # warm-up, phase 1, phase 2 at its slowest, margin
-        for group in (("silent", "slowloris", "tokenless"), ("range", "range+token")):
+        for group in (("silent", "slowloris", "tokenless"), ("range", "range+token"),
+                      ("viewbody", "viewstream", "crowd")):
             kinds = [k for k in group if k in chosen]
             if not kinds:
                 continue
             w = multiprocessing.Process(target=attack,
-                                        args=(port, token, kinds, seconds, done, results))
+                                        args=(port, token, view, kinds, seconds, done, results))
             w.start()
             workers.append(w)
         stop_at = time.monotonic() + seconds
         reader = BoardReader(board)
         reader.start()
+        stream = PhoneStream(port, token)
+        stream.start()
         time.sleep(3)  # the attack at full strength before the phone starts
 
         # Phase 1: the count runs; the phone asks for the state once a second.
@@ -332,11 +426,20 @@ def main():
         assert socket_command(work, "stop") == "ok" and socket_command(work, "function lap") == "ok"
         assert socket_command(work, "reset") == "ok"
         time.sleep(0.5)
+        usable = []
+        if not args.no_browser:
+            page = threading.Thread(target=lambda: usable.append(page_usable(port, token, work)),
+                                    daemon=True)
+            page.start()
+        stream_up = stream.up
         start = time.monotonic()
         for i in range(20):
             time.sleep(max(0.0, start + i - time.monotonic()))
             presses.append(phone.timed("POST", "/api/plus"))
         time.sleep(1.5)
+        if not args.no_browser:
+            page.join(timeout=30)
+        stream.running = False
         got = b"".join(m for _, m in reader.between(start, time.monotonic()))
         reader.running = False
         done.set()
@@ -351,7 +454,12 @@ def main():
                   f"bridge, {answers} answers, {refused} could not connect")
         latency("phone, GET /api/state once a second while counting", states)
         latency("phone, POST /api/plus once a second", presses)
-        on_time = [t for _, t in states + presses if 0 < t <= 500]
+        print(f"phone's live stream: opened {stream.opened}, refused {stream.refused}, cut "
+              f"{stream.cut}; up when the presses began: {stream_up}")
+        if usable:
+            print("phone page in Chromium: " + (f"usable after {usable[0]:.2f} s" if usable[0]
+                                                 is not None else "NOT usable within 10 s"))
+        on_time = [t for s, t in states + presses if s == 200 and t <= 500]
         print(f"answers within 500 ms: {len(on_time)} of {len(states) + len(presses)}")
         board_values = [int(got[i + 5:i + 14]) for i in range(0, len(got) - 16, 17)]
         print(f"board after 20 presses: {board_values} "

@@ -5,10 +5,12 @@
 
 #include "app/controlsocket/TControlSocket.h"
 #include "app/window/TSocketCommands.h"
+#include "tests/support/WaitFor.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <sys/socket.h>
@@ -197,27 +199,69 @@ TEST_F(ControlSocket, WatchSendsTheStateOnEachChange) {
     EXPECT_NE(watcher.ReadLine().find("\"line1\":\"        1\""), std::string::npos);
 }
 
-TEST_F(ControlSocket, OutOfRangeFieldRefusesWithTheRangeMessage) {
-    TAlertCatcher alerts;
+// A field out of range: whatever the command, its answer is the refusal, sent before the range
+// message opens in the window (the message must not hold it), and nothing has counted, then or
+// after the message is closed.
+class ControlSocketOutOfRange : public ControlSocket,
+                                public testing::WithParamInterface<const char*> {};
+
+TEST_P(ControlSocketOutOfRange, RefusedAtOnceWithTheMessageAndNothingCounts) {
+    TClientEnd* asking = nullptr;
+    // For each message opened once the command was sent: was its answer already on the socket?
+    // (The window may also show the message on its own when the field loses the focus.)
+    std::vector<bool> answeredBeforeMessage;
+    TAlertCatcher restoresTheSink;
+    // The message "box" stays open as long as the sink runs: it looks whether the answer is
+    // already on the socket, as a client held by the box would not find it.
+    // Once the client has read the answer, a message opened after it is after it too.
+    bool answerRead = false;
+    const TAlertSink caught = SetAlertSink(
+        {[] {},
+         [&](QWidget*, const QString&, const QString&) {
+             char byte = 0;
+             if (asking != nullptr)
+                 answeredBeforeMessage.push_back(
+                     answerRead || recv(asking->Fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 1);
+         }});
     StartWithSocket();
     Click(IdLapCounter);
     Ctl<QLineEdit>(IdInitialNumber)->clear();
     Type(IdInitialNumber, "9999999999");
     Com1.ReadUntilQuiet(300);
-    const int32_t lap = Program.Settings.lapNumber;
+    const TSettingsRecord before = Program.Settings;
     TClientEnd client;
+    asking = &client;
 
-    EXPECT_EQ(client.Ask("plus"),
+    EXPECT_EQ(client.Ask(GetParam()),
               "error refused: La Saisie n'est pas comprise entre 0 et 999999999");
-    EXPECT_EQ(alerts.Messages.size(), 1u);
-    EXPECT_EQ(Program.Settings.lapNumber, lap);
+    answerRead = true;
+    // The operator is shown why, once the answer is out; closing it changes nothing either.
+    EXPECT_TRUE(testwait::WaitFor([&] {
+        QCoreApplication::processEvents();
+        return std::find(answeredBeforeMessage.begin(), answeredBeforeMessage.end(), true) !=
+               answeredBeforeMessage.end();
+    }));
+    asking = nullptr;
+    EXPECT_FALSE(Dialog->Timing().State.running);
+    EXPECT_EQ(Program.Settings.lapNumber, before.lapNumber);
+    EXPECT_EQ(Program.Settings.functionCode, before.functionCode);
     // The connection stays usable, and with a number in range the command goes through.
     EXPECT_NE(client.Ask("state").find("\"function\":\"lap\""), std::string::npos);
     Ctl<QLineEdit>(IdInitialNumber)->clear();
     Type(IdInitialNumber, "5");
     EXPECT_EQ(client.Ask("plus"), "ok");
     EXPECT_EQ(Program.Settings.lapNumber, 6);
+    SetAlertSink(caught);
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, ControlSocketOutOfRange,
+                         testing::Values("plus", "start", "stop", "reset", "function count-down"),
+                         [](const testing::TestParamInfo<const char*>& c) {
+                             std::string name = c.param;
+                             std::erase(name, ' ');
+                             std::erase(name, '-');
+                             return name;
+                         });
 
 TEST_F(ControlSocket, ClientThatNeverReadsIsDroppedAndOthersGoOn) {
     StartWithSocket();

@@ -232,7 +232,7 @@ def main():
         url = None
         signal.alarm(10)  # the bridge prints its addresses at once, in one flush
         for line in bridge.stdout:
-            url = re.search(r"http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})", line)
+            url = re.search(r"http://127\.0\.0\.1:(\d+)/#token=([0-9a-f]{32})", line)
             if url:
                 break
         signal.alarm(0)

@@ -111,7 +111,7 @@ protected:
     }
 
     bool ReadPairingUrl(int fd) {
-        const std::regex pattern("http://127\\.0\\.0\\.1:(\\d+)/\\?token=([0-9a-f]{32})\n");
+        const std::regex pattern("http://127\\.0\\.0\\.1:(\\d+)/#token=([0-9a-f]{32})\n");
         auto deadline = steady_clock::now() + seconds(5);
         std::string text;
         std::smatch url;

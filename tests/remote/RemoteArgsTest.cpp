@@ -86,9 +86,15 @@ TEST(PairingNotice, OneUrlPerReachableAddressWithTheToken) {
     EXPECT_EQ(PageHosts("0.0.0.0", local), local);
     EXPECT_EQ(PageHosts("127.0.0.1", local), std::vector<std::string>{"127.0.0.1"});
     EXPECT_EQ(PageHosts("::1", local), std::vector<std::string>{"[::1]"});
-    EXPECT_EQ(PageUrl("192.168.1.20", 8960, "abc"), "http://192.168.1.20:8960/?token=abc");
-    EXPECT_EQ(PageUrl("127.0.0.1", 8960, "abc", "/overlay"),
-              "http://127.0.0.1:8960/overlay?token=abc");
+    // The token in the fragment, which the browser never sends.
+    EXPECT_EQ(PageUrl("192.168.1.20", 8960, "abc"), "https://192.168.1.20:8960/#token=abc");
+    EXPECT_EQ(PageUrl("127.0.0.1", 8961, "abc", "/overlay", false),
+              "http://127.0.0.1:8961/overlay#token=abc");
+    EXPECT_TRUE(PlainAllowed("127.0.0.1"));
+    EXPECT_TRUE(PlainAllowed("::1"));
+    EXPECT_FALSE(PlainAllowed("127.0.0.2"));
+    EXPECT_FALSE(PlainAllowed("0.0.0.0"));
+    EXPECT_FALSE(PlainAllowed("::"));
 }
 
 TEST(PairingNotice, QrCodeIsASquareOfHalfBlocks) {

@@ -135,6 +135,9 @@ TEST_P(RemoteBridgeRequest, AnswersAndPassesOnOnlyWithTheToken) {
         headers += "Authorization: Bearer " + ViewToken + "\r\n";
         break;
     }
+    if (c.Auth == TAuth::ViewBearer && c.Path == "/api/state") {
+        ASSERT_TRUE(WaitFor([&] { return Server->KadrantUp(); }));
+    }
     TSeenReply result = Call(c.Method, path, headers);
     EXPECT_EQ(result.Status, c.Status) << result.Body;
     EXPECT_NE(result.Body.find(c.BodyHas), std::string::npos) << result.Body;
@@ -148,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRequestCase{"POST", "/api/start", TAuth::WrongQuery, 401, {}, "token"},
         TRequestCase{"GET", "/api/stop", TAuth::WrongBearer, 401, {}, "token"},
         TRequestCase{"GET", "/api/reset", TAuth::BasicHeader, 401, {}, "token"},
-        TRequestCase{"GET", "/", TAuth::None, 401, {}, ""},
+        // The page itself holds no secret: its token stays in the link's fragment.
+        TRequestCase{"GET", "/", TAuth::None, 200, {}, "</html>"},
         TRequestCase{"GET", "/api/events", TAuth::None, 401, {}, ""},
         TRequestCase{"GET", "/api/state", TAuth::WrongQuery, 401, {}, ""},
         TRequestCase{"POST", "/api/start", TAuth::Query, 200, {"start"}, "\"ok\":true"},
@@ -169,8 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "Range: bytes=0-0,2-2,4-4,6-6,8-8,10-10\r\n"},
         TRequestCase{"GET", "/api/function", TAuth::Query, 404, {}, ""},
         TRequestCase{"DELETE", "/api/start", TAuth::Query, 404, {}, ""},
-        TRequestCase{"GET", "/overlay", TAuth::None, 401, {}, "token"},
-        TRequestCase{"GET", "/view", TAuth::WrongQuery, 401, {}, "token"},
+        TRequestCase{"GET", "/overlay", TAuth::None, 200, {}, "</html>"},
+        TRequestCase{"GET", "/api/nothing", TAuth::WrongQuery, 401, {}, "token"},
         TRequestCase{"GET", "/overlay", TAuth::Query, 200, {}, "</html>"},
         TRequestCase{"GET", "/view", TAuth::Bearer, 200, {}, "</html>"}));
 
@@ -181,7 +185,8 @@ std::vector<TRequestCase> ViewTokenCases() {
         {"GET", "/", TAuth::ViewQuery, 200, {}, "Kadrant is not running"},
         {"GET", "/overlay", TAuth::ViewQuery, 200, {}, "</html>"},
         {"GET", "/view", TAuth::ViewBearer, 200, {}, "</html>"},
-        {"GET", "/api/state", TAuth::ViewBearer, 200, {"state"}, "\"line1\":\"        0\""},
+        // From the live watch: a view link's asking costs Kadrant nothing.
+        {"GET", "/api/state", TAuth::ViewBearer, 200, {}, "\"line1\":\"        0\""},
         {"GET", "/api/events", TAuth::ViewQuery, 200, {}, ""}};
     for (const char* command : {"start", "stop", "reset", "plus", "minus"})
         for (const char* method : {"POST", "GET"})
@@ -205,6 +210,13 @@ TEST_P(RemoteBridgePage, IsOneHtmlDocumentThatFetchesNothingElse) {
     EXPECT_NE(page.Head.find("Content-Type: text/html; charset=utf-8\r\n"), std::string::npos)
         << page.Head;
     EXPECT_NE(page.Head.find("Content-Security-Policy: default-src 'none';"), std::string::npos)
+        << page.Head;
+    // Only the pages without buttons may be framed (by a stream's scene).
+    const bool buttons = std::string(GetParam()) == "/";
+    EXPECT_NE(page.Head.find(buttons ? "frame-ancestors 'none'" : "frame-ancestors *"),
+              std::string::npos)
+        << page.Head;
+    EXPECT_NE(page.Head.find("base-uri 'none'; form-action 'none'"), std::string::npos)
         << page.Head;
     for (const char* fetch : {"src=", "href=", "url(", "@import", "//fonts", "https:"})
         EXPECT_EQ(page.Body.find(fetch), std::string::npos) << fetch;
@@ -384,6 +396,59 @@ TEST_P(RemoteBridgeBadRequest, IsRefusedOrCutOffAndTheBridgeServesOn) {
     EXPECT_EQ(WithoutWatcher(Peer->Commands()), std::vector<std::string>{});
 
     EXPECT_EQ(Call("POST", "/api/start?token=" + Token).Status, 200);
+}
+
+// A request with a body where no route takes one, or without the token: the refusal comes before
+// the body is read (none is sent here), and the connection ends with it.
+class RemoteBridgeBody : public RemoteBridge,
+                         public testing::WithParamInterface<std::pair<std::string, int>> {};
+
+TEST_P(RemoteBridgeBody, IsRefusedBeforeItIsReadAndTheConnectionEnds) {
+    StartBridge();
+    TRawHttp client(Port);
+    ASSERT_TRUE(client.Send(GetParam().first + " HTTP/1.1\r\nContent-Length: 1000\r\n\r\n"));
+    EXPECT_EQ(client.Answer(2000).Status, GetParam().second);
+    EXPECT_TRUE(client.ClosedWithin(2000));
+    EXPECT_EQ(WithoutWatcher(Peer->Commands()), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, RemoteBridgeBody,
+    testing::Values(std::pair<std::string, int>{"POST /api/start", 401},
+                    std::pair<std::string, int>{"POST /api/state?token=" + ViewToken, 413},
+                    std::pair<std::string, int>{"POST /?token=" + ViewToken, 413},
+                    std::pair<std::string, int>{"POST /api/start?token=" + Token, 413}));
+
+TEST_F(RemoteBridge, LiveSlotsAreBoundedPerAddressAndKeptForTheControlToken) {
+    TRemoteServerConfig config;
+    config.MaxEventClients = 3;
+    config.ReservedEventClients = 1;
+    config.EventClientsPerPeer = 2;
+    StartBridge(config);
+    auto events = [&](const char* from, const std::string& token) {
+        auto client = std::make_unique<TRawHttp>(Port, from);
+        client->Send("GET /api/events?token=" + token + " HTTP/1.1\r\nHost: a\r\n\r\n");
+        return client;
+    };
+    auto first = events("127.0.0.2", ViewToken);
+    auto second = events("127.0.0.2", ViewToken);
+    ASSERT_TRUE(first->ReadUntil("retry:"));
+    ASSERT_TRUE(second->ReadUntil("retry:"));
+    EXPECT_EQ(events("127.0.0.2", ViewToken)->Answer().Status, 429); // its address's bound
+    EXPECT_EQ(events("127.0.0.3", ViewToken)->Answer().Status, 429); // the rest is reserved
+    auto phone = events("127.0.0.3", Token);
+    EXPECT_TRUE(phone->ReadUntil("retry:")) << phone->All();
+}
+
+TEST_F(RemoteBridge, ControlSocketOfAnotherUserIsRefused) {
+    std::string why;
+    int fd = ConnectKadrantSocket(Socket, why, geteuid() + 1);
+    EXPECT_EQ(fd, -1);
+    EXPECT_NE(why.find("another user"), std::string::npos) << why;
+    fd = ConnectKadrantSocket(Socket, why);
+    EXPECT_GE(fd, 0) << why;
+    if (fd >= 0)
+        close(fd);
 }
 
 const std::string Auth = "Authorization: Bearer " + Token + "\r\n";

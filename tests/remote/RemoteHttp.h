@@ -41,6 +41,7 @@ public:
     TRawHttp& operator=(const TRawHttp&) = delete;
 
     bool IsOpen() const { return Fd >= 0; }
+    int Socket() const { return Fd; }
     void Close() {
         if (Fd >= 0)
             close(Fd);

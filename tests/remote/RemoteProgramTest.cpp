@@ -92,7 +92,7 @@ TEST(RemoteProgram, PrintsThePairingUrlAndCodeAndStopsOnSigterm) {
             << run.Text;
         EXPECT_NE(run.Text.find("new pairing token"), std::string::npos) << run.Text;
         EXPECT_NE(run.Text.find("  http://127.0.0.1:"), std::string::npos) << run.Text;
-        EXPECT_NE(run.Text.find("/?token=" + token + "\n"), std::string::npos) << run.Text;
+        EXPECT_NE(run.Text.find("/#token=" + token + "\n"), std::string::npos) << run.Text;
         EXPECT_EQ(run.Text.find("http://0.0.0.0"), std::string::npos) << run.Text;
 
         std::string view;
@@ -105,8 +105,8 @@ TEST(RemoteProgram, PrintsThePairingUrlAndCodeAndStopsOnSigterm) {
         EXPECT_NE(run.Text.find("remote-view-token was readable by other users: replaced"),
                   std::string::npos)
             << run.Text;
-        EXPECT_TRUE(run.ReadUntil("/overlay?token=" + view + "\n")) << run.Text;
-        EXPECT_NE(run.Text.find("/view?token=" + view + "\n"), std::string::npos) << run.Text;
+        EXPECT_TRUE(run.ReadUntil("/overlay#token=" + view + "\n")) << run.Text;
+        EXPECT_NE(run.Text.find("/view#token=" + view + "\n"), std::string::npos) << run.Text;
         kill(run.Pid, SIGTERM);
         EXPECT_TRUE(run.ReadUntil("stopped")) << run.Text;
         EXPECT_EQ(run.Wait(), 0);

@@ -22,7 +22,7 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
 
 } // namespace
 
-int ConnectKadrantSocket(const std::string& path, std::string& why) {
+int ConnectKadrantSocket(const std::string& path, std::string& why, uid_t user) {
     sockaddr_un address{};
     if (path.size() >= sizeof address.sun_path) {
         why = "socket path too long";
@@ -43,7 +43,7 @@ int ConnectKadrantSocket(const std::string& path, std::string& why) {
     }
     ucred peer{};
     socklen_t length = sizeof peer;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != geteuid()) {
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != user) {
         why = path + " is not Kadrant's socket (another user's program answers)";
         close(fd);
         return -1;

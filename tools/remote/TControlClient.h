@@ -9,11 +9,13 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+#include <unistd.h>
 
 // Connects to the control socket at `path` and checks that the program at the other end runs as
-// this user (asked of the connected socket itself, so nothing can be swapped in between).
-// -1 with the reason on failure.
-int ConnectKadrantSocket(const std::string& path, std::string& why);
+// `user` (this user unless told; asked of the connected socket itself, so nothing can be swapped
+// in between). -1 with the reason on failure.
+int ConnectKadrantSocket(const std::string& path, std::string& why, uid_t user = geteuid());
 
 // Writes all of `data` within `timeoutMs`; `written` tells how much went out.
 bool WriteAll(int fd, std::string_view data, int timeoutMs, std::size_t* written = nullptr);

@@ -5,13 +5,16 @@
 
 #include <arpa/inet.h>
 #include <cstring>
+#include <ifaddrs.h>
 #include <microhttpd.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <optional>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -29,6 +32,24 @@ struct TExchange {
 
 bool SameName(const char* a, const char* b) {
     return strcasecmp(a, b) == 0;
+}
+
+// The /64 prefixes of this machine's own IPv6 addresses: peers there count one address each.
+std::vector<std::string> OwnIpv6Prefixes() {
+    std::vector<std::string> prefixes;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return prefixes;
+    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET6)
+            continue;
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr);
+        if (IN6_IS_ADDR_LOOPBACK(&v6->sin6_addr) || IN6_IS_ADDR_LINKLOCAL(&v6->sin6_addr))
+            continue;
+        prefixes.emplace_back(reinterpret_cast<const char*>(&v6->sin6_addr), 8);
+    }
+    freeifaddrs(list);
+    return prefixes;
 }
 
 bool AllDigits(const char* text) {
@@ -87,21 +108,35 @@ std::string THttpRequest::Query(const char* name) const {
 }
 
 struct THttpServer::TImpl {
+    struct TListener {
+        int Fd = -1;
+        bool Ipv6 = false;
+        bool Tls = false;
+        MHD_Daemon* Daemon = nullptr;
+    };
+
     THttpLimits Limits;
-    TConnectionGuard Guard;
     THttpHandler Handler;
     std::vector<std::pair<std::string, std::string>> DefaultHeaders;
-    int ListenFd = -1;
-    bool Ipv6 = false;
-    MHD_Daemon* Daemon = nullptr;
-    // Event thread only.
+    std::vector<TListener> Listeners;
+    std::string CertificatePem, KeyPem;
+    std::vector<std::string> OwnPrefixes;
+    // Shared by the listeners' event threads and the sweep on the worker's tick. A descriptor is
+    // forgotten here before the library closes it, so a shutdown under the lock never hits a
+    // reused number.
+    std::mutex Mutex;
+    TConnectionGuard Guard;
     std::unordered_map<TConnectionGuard::TId, int> Fds;
+    std::unordered_set<TConnectionGuard::TId> Closing; // chosen to close: nothing of it runs
     TStreamPump Pump;
     TWorkQueue Work;
 
     explicit TImpl(THttpLimits limits)
         : Limits(limits), Guard(limits.Connections), Pump(limits.StallTime),
-          Work(limits.QueuedJobs, limits.StreamTick, [this] { Pump.WakeAll(); }) {}
+          Work(limits.QueuedJobs, limits.StreamTick, [this] {
+              Pump.WakeAll();
+              Sweep();
+          }) {}
 
     static TConnectionGuard::TId Id(MHD_Connection* connection) {
         return reinterpret_cast<TConnectionGuard::TId>(connection);
@@ -109,28 +144,46 @@ struct THttpServer::TImpl {
 
     // ---- connections -------------------------------------------------------------------------
 
-    MHD_Result Admit(const sockaddr* address) {
-        TConnectionGuard::TAdmission admission = Guard.Admit(PeerKey(address));
-        for (TConnectionGuard::TId victim : admission.Shed) {
-            // The library sees the end on its next turn and closes the connection itself.
+    // Under the lock. The library sees the end on its next turn and closes the connection itself.
+    void CloseLocked(const std::vector<TConnectionGuard::TId>& victims) {
+        for (TConnectionGuard::TId victim : victims) {
+            Closing.insert(victim);
             auto fd = Fds.find(victim);
             if (fd != Fds.end())
                 shutdown(fd->second, SHUT_RDWR);
         }
+    }
+
+    MHD_Result Admit(const sockaddr* address) {
+        std::lock_guard<std::mutex> lock(Mutex);
+        TConnectionGuard::TAdmission admission = Guard.Admit(PeerKey(address, OwnPrefixes));
+        CloseLocked(admission.Shed);
         return admission.Accept ? MHD_YES : MHD_NO;
     }
 
+    // A request that has not come in full in time, however slowly it trickles, ends.
+    void Sweep() {
+        std::lock_guard<std::mutex> lock(Mutex);
+        CloseLocked(Guard.Overdue());
+    }
+
+    std::string PeerOf(MHD_Connection* connection) {
+        const MHD_ConnectionInfo* peer =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+        return PeerKey(peer != nullptr ? peer->client_addr : nullptr, OwnPrefixes);
+    }
+
     void Notified(MHD_Connection* connection, MHD_ConnectionNotificationCode code) {
+        std::lock_guard<std::mutex> lock(Mutex);
         if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
             Guard.Closed(Id(connection));
             Fds.erase(Id(connection));
+            Closing.erase(Id(connection));
             return;
         }
         const MHD_ConnectionInfo* fd =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-        const MHD_ConnectionInfo* peer =
-            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-        Guard.Opened(Id(connection), PeerKey(peer != nullptr ? peer->client_addr : nullptr));
+        Guard.Opened(Id(connection), PeerOf(connection));
         if (fd != nullptr)
             Fds[Id(connection)] = fd->connect_fd;
     }
@@ -185,27 +238,41 @@ struct THttpServer::TImpl {
     // The headers are in: the request is judged before any of its body is read.
     MHD_Result Begin(MHD_Connection* connection, const char* path, const char* method,
                      void** context) {
+        {
+            // A connection already chosen to close runs nothing, even if its request got in.
+            std::lock_guard<std::mutex> lock(Mutex);
+            if (Closing.count(Id(connection)) != 0)
+                return MHD_NO;
+            Guard.SetBusy(Id(connection), true);
+        }
         auto* exchange = new TExchange;
         *context = exchange;
-        Guard.SetBusy(Id(connection), true);
         std::size_t length = 0;
         if (!FramedStrictly(connection, length))
             return Queue(connection, JsonReply(400, "{\"error\":\"bad request framing\"}", true));
         if (length > Limits.BodyBytes)
             return Queue(connection,
                          JsonReply(413, "{\"error\":\"request body too large\"}", true));
-        exchange->Answer = Handler(THttpRequest(connection, method, path));
-        if (exchange->Answer.Trusted)
+        bool body = length > 0 || MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                                              "Transfer-Encoding") != nullptr;
+        exchange->Answer = Handler(THttpRequest(connection, method, path, PeerOf(connection)));
+        if (exchange->Answer.Trusted) {
+            std::lock_guard<std::mutex> lock(Mutex);
             Guard.SetTrusted(Id(connection));
+        }
         // A refusal goes out before the body is read, and the connection ends with it.
         if (exchange->Answer.Reply.Close && !exchange->Answer.Later && !exchange->Answer.Stream)
             return Queue(connection, exchange->Answer.Reply);
+        if (body && !exchange->Answer.TakesBody)
+            return Queue(connection,
+                         JsonReply(413, "{\"error\":\"this address takes no body\"}", true));
         return MHD_YES;
     }
 
     void Completed(MHD_Connection* connection, void** context) {
         delete static_cast<TExchange*>(*context);
         *context = nullptr;
+        std::lock_guard<std::mutex> lock(Mutex);
         Guard.SetBusy(Id(connection), false);
     }
 
@@ -268,19 +335,27 @@ THttpServer::THttpServer(THttpLimits limits) : Impl(std::make_unique<TImpl>(limi
 
 THttpServer::~THttpServer() {
     Stop();
-    if (Impl->ListenFd >= 0)
-        close(Impl->ListenFd);
+    for (const TImpl::TListener& listener : Impl->Listeners)
+        if (listener.Fd >= 0)
+            close(listener.Fd);
 }
 
 void THttpServer::SetDefaultHeaders(std::vector<std::pair<std::string, std::string>> headers) {
     Impl->DefaultHeaders = std::move(headers);
 }
 
-int THttpServer::Bind(const std::string& host, int port) {
+void THttpServer::SetCertificate(std::string certificatePem, std::string keyPem) {
+    Impl->CertificatePem = std::move(certificatePem);
+    Impl->KeyPem = std::move(keyPem);
+}
+
+int THttpServer::Bind(const std::string& host, int port, bool tls) {
     sockaddr_storage address{};
     socklen_t length = 0;
     auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
     auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    TImpl::TListener listener;
+    listener.Tls = tls;
     if (inet_pton(AF_INET, host.c_str(), &v4->sin_addr) == 1) {
         v4->sin_family = AF_INET;
         v4->sin_port = htons(static_cast<uint16_t>(port));
@@ -289,7 +364,7 @@ int THttpServer::Bind(const std::string& host, int port) {
         v6->sin6_family = AF_INET6;
         v6->sin6_port = htons(static_cast<uint16_t>(port));
         length = sizeof *v6;
-        Impl->Ipv6 = true;
+        listener.Ipv6 = true;
     } else {
         return -1;
     }
@@ -305,42 +380,65 @@ int THttpServer::Bind(const std::string& host, int port) {
         close(fd);
         return -1;
     }
-    Impl->ListenFd = fd;
+    listener.Fd = fd;
+    if (listener.Ipv6 && Impl->OwnPrefixes.empty())
+        Impl->OwnPrefixes = OwnIpv6Prefixes();
+    Impl->Listeners.push_back(listener);
     return ntohs(address.ss_family == AF_INET ? v4->sin_port : v6->sin6_port);
 }
 
 bool THttpServer::Start(THttpHandler handler) {
     TImpl& impl = *Impl;
-    if (impl.ListenFd < 0 || impl.Daemon != nullptr)
+    if (impl.Listeners.empty() || impl.Listeners.front().Daemon != nullptr)
         return false;
     impl.Handler = std::move(handler);
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME;
-    if (impl.Ipv6)
-        flags |= MHD_USE_IPv6;
-    impl.Daemon = MHD_start_daemon(
-        flags, 0, &TImpl::OnAccept, &impl, &TImpl::OnRequest, &impl, MHD_OPTION_LISTEN_SOCKET,
-        impl.ListenFd, MHD_OPTION_CONNECTION_LIMIT,
-        static_cast<unsigned>(impl.Limits.Connections.Total) + SheddingRoom,
-        MHD_OPTION_CONNECTION_TIMEOUT, impl.Limits.IdleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-        impl.Limits.HeaderBytes, MHD_OPTION_NOTIFY_CONNECTION, &TImpl::OnConnection, &impl,
-        MHD_OPTION_NOTIFY_COMPLETED, &TImpl::OnCompleted, &impl, MHD_OPTION_END);
-    if (impl.Daemon == nullptr)
-        return false;
-    impl.ListenFd = -1; // the daemon's now
+    for (TImpl::TListener& listener : impl.Listeners) {
+        unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME;
+        if (listener.Ipv6)
+            flags |= MHD_USE_IPv6;
+        if (listener.Tls) {
+            if (impl.CertificatePem.empty())
+                return false;
+            flags |= MHD_USE_TLS;
+        }
+        // The library reads the certificate options only with TLS on; they are harmless without.
+        const char* key = listener.Tls ? impl.KeyPem.c_str() : nullptr;
+        const char* certificate = listener.Tls ? impl.CertificatePem.c_str() : nullptr;
+        listener.Daemon = MHD_start_daemon(
+            flags, 0, &TImpl::OnAccept, &impl, &TImpl::OnRequest, &impl, MHD_OPTION_LISTEN_SOCKET,
+            listener.Fd, MHD_OPTION_CONNECTION_LIMIT,
+            static_cast<unsigned>(impl.Limits.Connections.Total) + SheddingRoom,
+            MHD_OPTION_CONNECTION_TIMEOUT, impl.Limits.IdleSeconds,
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, impl.Limits.HeaderBytes,
+            MHD_OPTION_NOTIFY_CONNECTION, &TImpl::OnConnection, &impl, MHD_OPTION_NOTIFY_COMPLETED,
+            &TImpl::OnCompleted, &impl, listener.Tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END,
+            key, MHD_OPTION_HTTPS_MEM_CERT, certificate, MHD_OPTION_END);
+        if (listener.Daemon == nullptr) {
+            Stop();
+            return false;
+        }
+        listener.Fd = -1; // the daemon's now
+    }
     impl.Work.Start();
     return true;
 }
 
 void THttpServer::Stop() {
     TImpl& impl = *Impl;
-    if (impl.Daemon == nullptr)
+    bool running = false;
+    for (const TImpl::TListener& listener : impl.Listeners)
+        running = running || listener.Daemon != nullptr;
+    if (!running)
         return;
     // The library must not be stopped with a connection still suspended: the streams end, the
     // worker finishes its job and the waiting ones are refused, each resumed.
     impl.Pump.Stop();
     impl.Work.Stop();
-    MHD_stop_daemon(impl.Daemon);
-    impl.Daemon = nullptr;
+    for (TImpl::TListener& listener : impl.Listeners) {
+        if (listener.Daemon != nullptr)
+            MHD_stop_daemon(listener.Daemon);
+        listener.Daemon = nullptr;
+    }
 }
 
 void THttpServer::WakeStreams() {

@@ -7,7 +7,11 @@
 //   - streams (live events) are suspended while they have nothing to say and woken on a change,
 //     and cut when their client stops taking what is sent;
 //   - requests are framed strictly: one Content-Length, a number, never beside Transfer-Encoding;
-//     a small body at most; nothing else of the request (no Range) is acted upon.
+//     a body only where the route takes one (refused before it is read); nothing else of the
+//     request (no Range) is acted upon;
+//   - each request must come in full within a deadline from its connection's start (or the
+//     last answer), however slowly its bytes trickle in;
+//   - it listens on one socket or more, each plain or TLS (GnuTLS inside the library).
 #pragma once
 
 #include "tools/remote/TConnectionGuard.h"
@@ -24,7 +28,7 @@ struct MHD_Connection;
 
 struct THttpLimits {
     TGuardLimits Connections;
-    unsigned IdleSeconds = 5;                   // a connection with no request in progress
+    unsigned IdleSeconds = 5; // a connection with no request in progress (the library's bound)
     std::chrono::milliseconds StallTime{10000}; // a stream client that takes nothing sent
     std::size_t HeaderBytes = 8192;             // request line and headers, per connection
     std::size_t BodyBytes = 1024;
@@ -34,10 +38,14 @@ struct THttpLimits {
 
 class THttpRequest {
 public:
-    THttpRequest(MHD_Connection* connection, std::string method, std::string path)
-        : Connection(connection), MethodName(std::move(method)), PathName(std::move(path)) {}
+    THttpRequest(MHD_Connection* connection, std::string method, std::string path,
+                 std::string peer = {})
+        : Connection(connection), MethodName(std::move(method)), PathName(std::move(path)),
+          PeerName(std::move(peer)) {}
     const std::string& Method() const { return MethodName; }
     const std::string& Path() const { return PathName; }
+    // Who counts as the sender for per-address bounds (PeerKey).
+    const std::string& Peer() const { return PeerName; }
     // Empty when absent.
     std::string Header(const char* name) const;
     std::string Query(const char* name) const;
@@ -46,6 +54,7 @@ private:
     MHD_Connection* Connection;
     std::string MethodName;
     std::string PathName;
+    std::string PeerName;
 };
 
 struct THttpReply {
@@ -69,7 +78,8 @@ struct THttpAnswer {
     THttpReply Reply;                    // sent at once, unless one of the two below is set
     std::function<THttpReply()> Later;   // runs on the worker thread; its reply is sent
     std::shared_ptr<THttpStream> Stream; // sent after Reply's status and headers
-    bool Trusted = false; // the request showed the token: keep its connection longest
+    bool Trusted = false;   // the request showed the control token: never shed its connection
+    bool TakesBody = false; // else a request with a body is refused before it is read
 };
 
 // Called on the event thread once a request's headers are in.
@@ -82,8 +92,11 @@ public:
     THttpServer(const THttpServer&) = delete;
     THttpServer& operator=(const THttpServer&) = delete;
 
-    // Opens the listening socket on a numeric address; port 0 takes any free port. The port, or -1.
-    int Bind(const std::string& host, int port);
+    // Opens a listening socket on a numeric address; port 0 takes any free port. The port, or -1.
+    // A TLS socket needs SetCertificate before Start.
+    int Bind(const std::string& host, int port, bool tls = false);
+    // The PEM certificate and key the TLS sockets present.
+    void SetCertificate(std::string certificatePem, std::string keyPem);
     // Headers put on every answer.
     void SetDefaultHeaders(std::vector<std::pair<std::string, std::string>> headers);
     bool Start(THttpHandler handler);

@@ -39,8 +39,13 @@ std::vector<std::string> PageHosts(const std::string& listenHost,
 }
 
 std::string PageUrl(const std::string& host, int port, const std::string& token,
-                    const std::string& path) {
-    return "http://" + host + ":" + std::to_string(port) + path + "?token=" + token;
+                    const std::string& path, bool tls) {
+    return std::string(tls ? "https://" : "http://") + host + ":" + std::to_string(port) + path +
+           "#token=" + token;
+}
+
+bool PlainAllowed(const std::string& host) {
+    return host == "127.0.0.1" || host == "::1";
 }
 
 std::string TerminalQrCode(const std::string& text) {

@@ -13,9 +13,14 @@ std::vector<std::string> LocalAddresses();
 std::vector<std::string> PageHosts(const std::string& listenHost,
                                    const std::vector<std::string>& local);
 
-// http://host:port/path?token=token
+// https://host:port/path#token=token (http:// when `tls` is off): the token in the fragment, which
+// the browser never sends; the page reads it and sends it in a header.
 std::string PageUrl(const std::string& host, int port, const std::string& token,
-                    const std::string& path = "/");
+                    const std::string& path = "/", bool tls = true);
+
+// 127.0.0.1 or ::1: only this computer's programs reach it, so plain HTTP will do. Any other
+// address (127.0.0.2 included, which a test or a container may use as another host) gets TLS.
+bool PlainAllowed(const std::string& host);
 
 // The QR code of `text` in half-block characters (two modules per character row), dark modules
 // drawn as the terminal's background so that it reads on a dark or light terminal alike.

@@ -21,14 +21,23 @@ THttpReply Json(int status, std::string body) {
     return reply;
 }
 
-// A page: one document that fetches nothing but the bridge's own API.
-THttpAnswer Page(std::string body) {
+// Who may show a page inside a frame of theirs.
+enum class TFraming { Nobody, Anyone };
+
+// A page: one document that fetches nothing but the bridge's own API. The phone page has buttons,
+// so no other site may frame it (and click through it); the pages that only show the clock may
+// be embedded in whatever composes a stream's picture.
+THttpAnswer Page(std::string body, TFraming framing) {
     THttpAnswer answer;
     answer.Reply.ContentType = "text/html; charset=utf-8";
     answer.Reply.Body = std::move(body);
-    answer.Reply.Headers = {{"Content-Security-Policy",
-                             "default-src 'none'; script-src 'unsafe-inline'; style-src "
-                             "'unsafe-inline'; connect-src 'self'; img-src data:"}};
+    std::string policy = "default-src 'none'; script-src 'unsafe-inline'; style-src "
+                         "'unsafe-inline'; connect-src 'self'; img-src data:; base-uri 'none'; "
+                         "form-action 'none'; frame-ancestors ";
+    policy += framing == TFraming::Nobody ? "'none'" : "*";
+    answer.Reply.Headers = {{"Content-Security-Policy", policy}};
+    if (framing == TFraming::Nobody)
+        answer.Reply.Headers.emplace_back("X-Frame-Options", "DENY");
     return answer;
 }
 
@@ -43,9 +52,14 @@ std::string EventFor(const TStateSnapshot& state) {
 class TEventStream : public THttpStream {
 public:
     TEventStream(const TStateHub& hub, std::chrono::milliseconds ping,
-                 std::atomic<std::size_t>& count)
-        : Hub(hub), Ping(ping), Count(count) {}
-    ~TEventStream() override { --Count; }
+                 std::shared_ptr<TRemoteServer::TEventSlots> slots, std::string peer)
+        : Hub(hub), Ping(ping), Slots(std::move(slots)), Peer(std::move(peer)) {}
+    ~TEventStream() override {
+        std::lock_guard<std::mutex> lock(Slots->Mutex);
+        --Slots->Count;
+        if (--Slots->PerPeer[Peer] == 0)
+            Slots->PerPeer.erase(Peer);
+    }
 
     TStep Next(std::string& out) override {
         auto now = std::chrono::steady_clock::now();
@@ -70,7 +84,8 @@ public:
 private:
     const TStateHub& Hub;
     std::chrono::milliseconds Ping;
-    std::atomic<std::size_t>& Count;
+    std::shared_ptr<TRemoteServer::TEventSlots> Slots;
+    std::string Peer;
     bool Greeted = false;
     std::uint64_t Seen = 0;
     std::chrono::steady_clock::time_point LastWrite = std::chrono::steady_clock::now();
@@ -110,8 +125,8 @@ TRemoteServer::~TRemoteServer() {
     Stop();
 }
 
-int TRemoteServer::Bind(const std::string& host, int port) {
-    return Http.Bind(host, port);
+int TRemoteServer::Bind(const std::string& host, int port, bool tls) {
+    return Http.Bind(host, port, tls);
 }
 
 bool TRemoteServer::Start() {
@@ -125,19 +140,22 @@ void TRemoteServer::Stop() {
 }
 
 void TRemoteServer::Route() {
-    Routes.push_back({"GET", "/", TAccess::View,
-                      [](const THttpRequest&) { return Page(std::string(PhonePageHtml)); }});
+    Routes.push_back({"GET", "/", TAccess::None, [](const THttpRequest&, TAccess) {
+                          return Page(std::string(PhonePageHtml), TFraming::Nobody);
+                      }});
     Routes.push_back(
-        {"GET", "/overlay", TAccess::View, [](const THttpRequest& request) {
+        {"GET", "/overlay", TAccess::None, [](const THttpRequest& request, TAccess) {
              return Page(OverlayPage(OverlayPageHtml, ParseOverlayLook(request.Query("color"),
                                                                        request.Query("unlit"),
-                                                                       request.Query("align"))));
+                                                                       request.Query("align"))),
+                         TFraming::Anyone);
          }});
-    Routes.push_back({"GET", "/view", TAccess::View,
-                      [](const THttpRequest&) { return Page(std::string(ViewPageHtml)); }});
+    Routes.push_back({"GET", "/view", TAccess::None, [](const THttpRequest&, TAccess) {
+                          return Page(std::string(ViewPageHtml), TFraming::Anyone);
+                      }});
     for (TRemoteVerb verb : ButtonVerbs) {
         const char* command = RemoteVerbName(verb);
-        auto serve = [this, command](const THttpRequest&) {
+        auto serve = [this, command](const THttpRequest&, TAccess) {
             THttpAnswer answer;
             answer.Later = [this, command] { return RunCommand(command); };
             return answer;
@@ -146,38 +164,48 @@ void TRemoteServer::Route() {
         for (const char* method : {"POST", "GET"})
             Routes.push_back({method, std::string("/api/") + command, TAccess::Control, serve});
     }
-    Routes.push_back({"GET", "/api/state", TAccess::View, [this](const THttpRequest&) {
-                          THttpAnswer answer;
-                          answer.Later = [this] { return ServeState(); };
-                          return answer;
-                      }});
-    Routes.push_back({"GET", "/api/events", TAccess::View,
-                      [this](const THttpRequest&) { return ServeEvents(); }});
+    Routes.push_back(
+        {"GET", "/api/state", TAccess::View, [this](const THttpRequest&, TAccess granted) {
+             THttpAnswer answer;
+             // The worker and its queue are the control token's: a view link's
+             // flood of state requests never makes a press wait or fail.
+             if (granted != TAccess::Control && Hub.Current().Up) {
+                 answer.Reply = WatchedState();
+                 return answer;
+             }
+             answer.Later = [this] { return ServeState(); };
+             return answer;
+         }});
+    Routes.push_back(
+        {"GET", "/api/events", TAccess::View, [this](const THttpRequest& request, TAccess granted) {
+             return ServeEvents(request, granted);
+         }});
 }
 
 THttpAnswer TRemoteServer::Dispatch(const THttpRequest& request) {
     TAccess granted =
         AccessOf(Tokens, ShownToken(request.Header("Authorization"), request.Query("token")));
+    const TRoute* found = nullptr;
+    for (const TRoute& route : Routes)
+        if (route.Method == request.Method() && route.Path == request.Path())
+            found = &route;
     THttpAnswer answer;
-    if (granted == TAccess::None) {
-        // Nothing happens without the token, not even the page; and the connection ends, so that
-        // a guest's requests cannot keep it.
+    if (granted == TAccess::None && (found == nullptr || found->Needs != TAccess::None)) {
+        // Nothing but the pages themselves (which hold no secret: the token stays in the link's
+        // fragment, read by the page) without the token; and the connection ends, so that a
+        // guest's requests cannot keep it.
         answer.Reply = Json(401, "{\"error\":\"pairing token missing or wrong\"}");
         answer.Reply.Headers = {{"WWW-Authenticate", "Bearer"}};
         answer.Reply.Close = true;
         return answer;
     }
-    answer.Reply = Json(404, "{\"error\":\"no such page\"}");
-    for (const TRoute& route : Routes) {
-        if (route.Method != request.Method() || route.Path != request.Path())
-            continue;
-        if (granted < route.Needs)
-            answer.Reply = Json(403, "{\"error\":\"this link cannot do that\"}");
-        else
-            answer = route.Serve(request);
-        break;
-    }
-    answer.Trusted = true;
+    if (found == nullptr)
+        answer.Reply = Json(404, "{\"error\":\"no such page\"}");
+    else if (granted < found->Needs)
+        answer.Reply = Json(403, "{\"error\":\"this link cannot do that\"}");
+    else
+        answer = found->Serve(request, granted);
+    answer.Trusted = granted == TAccess::Control;
     return answer;
 }
 
@@ -219,15 +247,34 @@ THttpReply TRemoteServer::ServeState() {
     return ClassifyReply(reply) == TReplyKind::State ? Json(200, reply) : Json(502, Unexpected);
 }
 
-THttpAnswer TRemoteServer::ServeEvents() {
+THttpReply TRemoteServer::WatchedState() const {
+    TStateSnapshot state = Hub.Current();
+    return state.Up ? Json(200, state.Json) : Json(503, NotRunning);
+}
+
+std::size_t TRemoteServer::EventClients() const {
+    std::lock_guard<std::mutex> lock(Slots->Mutex);
+    return Slots->Count;
+}
+
+THttpAnswer TRemoteServer::ServeEvents(const THttpRequest& request, TAccess granted) {
     THttpAnswer answer;
-    if (EventClientCount.fetch_add(1) >= Config.MaxEventClients) {
-        --EventClientCount;
-        answer.Reply = Json(429, "{\"error\":\"too many live clients\"}");
-        return answer;
+    {
+        std::lock_guard<std::mutex> lock(Slots->Mutex);
+        std::size_t bound = Config.MaxEventClients;
+        if (granted != TAccess::Control)
+            bound -= std::min(Config.ReservedEventClients, bound);
+        auto held = Slots->PerPeer.find(request.Peer());
+        if (Slots->Count >= bound ||
+            (held != Slots->PerPeer.end() && held->second >= Config.EventClientsPerPeer)) {
+            answer.Reply = Json(429, "{\"error\":\"too many live clients\"}");
+            return answer;
+        }
+        ++Slots->Count;
+        ++Slots->PerPeer[request.Peer()];
     }
     answer.Reply.ContentType = "text/event-stream";
     answer.Reply.Headers = {{"X-Accel-Buffering", "no"}};
-    answer.Stream = std::make_shared<TEventStream>(Hub, Config.EventPing, EventClientCount);
+    answer.Stream = std::make_shared<TEventStream>(Hub, Config.EventPing, Slots, request.Peer());
     return answer;
 }

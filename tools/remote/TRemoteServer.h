@@ -9,10 +9,12 @@
 #include "tools/remote/TStateHub.h"
 #include "tools/remote/TStateWatcher.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,9 @@ struct TRemoteServerConfig {
     std::string SocketPath; // D/kadrant.sock
     std::string Token;      // D/remote-token: everything
     std::string ViewToken;  // D/remote-view-token: the pages and the state, no command
-    std::size_t MaxEventClients = 50;
+    std::size_t MaxEventClients = 60;
+    std::size_t ReservedEventClients = 10; // of those, kept for the control token's streams
+    std::size_t EventClientsPerPeer = 4;   // per address, whatever the token
     THttpLimits Limits;
     int CommandTimeoutMs = 2000;
     std::chrono::milliseconds EventPing{15000}; // a comment line keeps proxies and phones awake
@@ -35,20 +39,33 @@ public:
     TRemoteServer(const TRemoteServer&) = delete;
     TRemoteServer& operator=(const TRemoteServer&) = delete;
 
-    // Binds the listening socket; port 0 takes any free port. Returns the port, or -1.
-    int Bind(const std::string& host, int port);
+    // Binds a listening socket (TLS with the certificate given below); port 0 takes any free
+    // port. Returns the port, or -1.
+    int Bind(const std::string& host, int port, bool tls = false);
+    void SetCertificate(std::string certificatePem, std::string keyPem) {
+        Http.SetCertificate(std::move(certificatePem), std::move(keyPem));
+    }
     // Serves on threads of its own until Stop.
     bool Start();
     void Stop();
 
-    std::size_t EventClients() const { return EventClientCount; }
+    std::size_t EventClients() const;
+    // The live watch on Kadrant's socket has a state.
+    bool KadrantUp() const { return Hub.Current().Up; }
+
+    // Who holds the live-event slots; shared with each stream, which gives its slot back.
+    struct TEventSlots {
+        std::mutex Mutex;
+        std::size_t Count = 0;
+        std::map<std::string, std::size_t> PerPeer;
+    };
 
 private:
     struct TRoute {
         std::string Method;
         std::string Path;
         TAccess Needs;
-        std::function<THttpAnswer(const THttpRequest&)> Serve;
+        std::function<THttpAnswer(const THttpRequest&, TAccess granted)> Serve;
     };
 
     TRemoteServerConfig Config;
@@ -57,7 +74,7 @@ private:
     TStateHub Hub;
     TStateWatcher Watcher;
     TControlClient Commands; // the worker thread's only
-    std::atomic<std::size_t> EventClientCount{0};
+    std::shared_ptr<TEventSlots> Slots = std::make_shared<TEventSlots>();
     std::vector<TRoute> Routes;
 
     void Route();
@@ -66,7 +83,9 @@ private:
     bool Ask(const std::string& line, std::string& reply, THttpReply& failure);
     THttpReply RunCommand(const std::string& command);
     THttpReply ServeState();
-    THttpAnswer ServeEvents();
+    // The state as the live watch last saw it: what a view link asks costs Kadrant nothing.
+    THttpReply WatchedState() const;
+    THttpAnswer ServeEvents(const THttpRequest& request, TAccess granted);
 };
 
 // JSON string contents for `text` (quotes, backslashes and control characters escaped).

@@ -6,6 +6,7 @@
 #include "tools/remote/TRemoteOptions.h"
 #include "tools/remote/TRemoteServer.h"
 #include "tools/remote/TRemoteToken.h"
+#include "tools/remote/TTlsIdentity.h"
 
 #include <algorithm>
 #include <csignal>
@@ -76,6 +77,16 @@ int main(int argc, char** argv) {
                   token, origin) &&
         LoadToken(dir, options.Dir, "remote-view-token",
                   "view links given out before must be given again", viewToken, viewOrigin);
+    std::vector<std::string> hosts = PageHosts(options.Host, LocalAddresses());
+    // On the network the traffic is encrypted; plain HTTP only where no one else can see it.
+    bool tls = !PlainAllowed(options.Host);
+    TTlsIdentity identity;
+    TIdentityOrigin identityOrigin = TIdentityOrigin::Kept;
+    if (loaded && tls &&
+        !LoadOrMakeTlsIdentity(dir, CertificateNames(hosts), identity, identityOrigin, error)) {
+        std::fprintf(stderr, "kadrant-remote: %s\n", error.c_str());
+        loaded = false;
+    }
     close(dir);
     if (!loaded)
         return 1;
@@ -85,12 +96,19 @@ int main(int argc, char** argv) {
     config.Token = token;
     config.ViewToken = viewToken;
     TRemoteServer server(config);
-    int port = server.Bind(options.Host, options.Port);
-    if (port < 0) {
+    server.SetCertificate(identity.CertificatePem, identity.KeyPem);
+    int port = server.Bind(options.Host, options.Port, tls);
+    // This computer's own programs (a stream's overlay, button boxes) keep plain HTTP on loopback,
+    // on the next port.
+    int localPort = port;
+    if (port >= 0 && tls)
+        localPort = server.Bind("127.0.0.1", options.Port == 0 ? 0 : port + 1, false);
+    if (port < 0 || localPort < 0) {
         std::fprintf(stderr,
                      "kadrant-remote: cannot listen on %s:%d (in use, or not an address "
                      "of this computer)\n",
-                     options.Host.c_str(), options.Port);
+                     port < 0 ? options.Host.c_str() : "127.0.0.1",
+                     port < 0 ? options.Port : port + 1);
         return 1;
     }
     if (!server.Start()) {
@@ -101,29 +119,43 @@ int main(int argc, char** argv) {
     std::printf("kadrant-remote: Kadrant's socket %s\n", config.SocketPath.c_str());
     std::printf("kadrant-remote: %s pairing token in %s/remote-token\n",
                 origin == TTokenOrigin::Kept ? "existing" : "new", options.Dir.c_str());
-    std::vector<std::string> hosts = PageHosts(options.Host, LocalAddresses());
+    if (tls) {
+        const char* made = identityOrigin == TIdentityOrigin::Kept   ? "existing"
+                           : identityOrigin == TIdentityOrigin::Made ? "new"
+                                                                     : "renewed";
+        std::printf("kadrant-remote: %s certificate in %s/%s\n"
+                    "  SHA-256 fingerprint %s\n"
+                    "  key pin (sha256/) %s\n",
+                    made, options.Dir.c_str(), TlsCertificateFile, identity.Fingerprint.c_str(),
+                    identity.KeyPin.c_str());
+        std::printf("kadrant-remote: plain HTTP for this computer only: http://127.0.0.1:%d\n",
+                    localPort);
+    }
     std::printf("Open on the phone (or scan the code):\n");
     for (const std::string& host : hosts)
-        std::printf("  %s\n", PageUrl(host, port, token).c_str());
+        std::printf("  %s\n", PageUrl(host, port, token, "/", tls).c_str());
     std::printf("Stream Deck / scripts: POST or GET %s/api/start|stop|reset|plus|minus\n"
                 "  with ?token=%s or the header \"Authorization: Bearer %s\"\n",
-                ("http://" + hosts.front() + ":" + std::to_string(port)).c_str(), token.c_str(),
+                ("http://127.0.0.1:" + std::to_string(localPort)).c_str(), token.c_str(),
                 token.c_str());
-    std::fputs(TerminalQrCode(PageUrl(hosts.front(), port, token)).c_str(), stdout);
+    std::fputs(TerminalQrCode(PageUrl(hosts.front(), port, token, "/", tls)).c_str(), stdout);
+    if (tls)
+        std::printf("  certificate fingerprint (the phone shows it in the page's certificate "
+                    "details):\n  %s\n",
+                    identity.Fingerprint.c_str());
 
-    // OBS runs on this computer as a rule: its link goes to loopback when the bridge listens there.
-    bool loopback = std::find(hosts.begin(), hosts.end(), "127.0.0.1") != hosts.end();
     std::printf("kadrant-remote: %s view token in %s/remote-view-token\n",
                 viewOrigin == TTokenOrigin::Kept ? "existing" : "new", options.Dir.c_str());
     std::printf("View only, for a TV, a tablet or a second screen (no button works with it):\n");
     for (const std::string& host : hosts)
-        std::printf("  %s\n", PageUrl(host, port, viewToken, "/view").c_str());
-    std::printf(
-        "Overlay for OBS, as a Browser source (&color=red, &unlit=off, &align=left "
-        "change its look):\n"
-        "  %s\n",
-        PageUrl(loopback ? "127.0.0.1" : hosts.front(), port, viewToken, "/overlay").c_str());
-    std::fputs(TerminalQrCode(PageUrl(hosts.front(), port, viewToken, "/view")).c_str(), stdout);
+        std::printf("  %s\n", PageUrl(host, port, viewToken, "/view", tls).c_str());
+    // OBS runs on this computer as a rule: its link is the plain one on loopback.
+    std::printf("Overlay for OBS, as a Browser source (?color=red&unlit=off&align=left "
+                "before the # changes its look):\n"
+                "  %s\n",
+                PageUrl("127.0.0.1", localPort, viewToken, "/overlay", false).c_str());
+    std::fputs(TerminalQrCode(PageUrl(hosts.front(), port, viewToken, "/view", tls)).c_str(),
+               stdout);
     std::fflush(stdout);
 
     int signal = 0;

@@ -12,8 +12,6 @@ const RETRY_MS = 1000;
 const OPEN_MS = 3000;
 
 function followState(show, gone) {
-  const token = new URLSearchParams(location.search).get("token") || "";
-  const auth = "?token=" + encodeURIComponent(token);
   let staleTimer = 0;
   let refused = false;
   function current() {
@@ -24,35 +22,27 @@ function followState(show, gone) {
     if (!staleTimer) staleTimer = setTimeout(() => { staleTimer = 0; gone(refused ? "token" : "bridge"); }, GRACE_MS);
   }
   function open() {
-    const events = new EventSource("/api/events" + auth);
-    let dropped = false;
-    const again = () => {
-      if (dropped) return;
-      dropped = true;
+    let opened = false;
+    const again = status => {
       clearTimeout(hung);
-      events.close();
+      stream.close();
       stale();
-      fetch("/api/state" + auth, { cache: "no-store" }).then(r => {
-        if (r.status !== 401) return;
+      if (status === 401) {
         refused = true;
         current();
         gone("token");
-      }).catch(() => { });
+      }
       setTimeout(open, RETRY_MS);
     };
+    const stream = liveEvents({
+      open() { opened = true; clearTimeout(hung); },
+      state(state) { refused = false; current(); show(state); },
+      offline() { refused = false; current(); gone("offline"); },
+      end: again,
+    });
     // A connection that neither opens nor fails (a bridge gone from the network without a word)
     // is given up too, so that the next try is not held back by it.
-    const hung = setTimeout(() => { if (events.readyState !== EventSource.OPEN) again(); }, OPEN_MS);
-    events.onopen = () => clearTimeout(hung);
-    events.onerror = again;
-    events.onmessage = e => {
-      let state;
-      try { state = JSON.parse(e.data); } catch (err) { return; }
-      refused = false;
-      current();
-      show(state);
-    };
-    events.addEventListener("offline", () => { refused = false; current(); gone("offline"); });
+    const hung = setTimeout(() => { if (!opened) again(0); }, OPEN_MS);
   }
   stale();
   open();

@@ -1,8 +1,7 @@
 // The phone remote: line 1 as seven-segment digits, START/STOP/RESET (+/- in Lap counter), and
-// the live state from /api/events. The token comes from the page's own address.
+// the live state from /api/events. The buttons come alive from /api/state at once, and from it
+// again while the live stream is refused or lost: the page never waits on the stream.
 "use strict";
-const token = new URLSearchParams(location.search).get("token") || "";
-const auth = "?token=" + encodeURIComponent(token);
 const $ = id => document.getElementById(id);
 
 const digits = [];
@@ -54,22 +53,35 @@ function apply(s) {
   $("why").textContent = s.port ? "(" + s.port + ")" : "";
 }
 
-let events = null;
-function listen() {
-  events = new EventSource("/api/events" + auth);
-  events.onmessage = e => { try { apply(JSON.parse(e.data)); } catch (err) { } };
-  events.addEventListener("offline", () => setDown(true, "Kadrant is not running"));
-  events.onerror = () => {
-    setDown(true, "No connection to the remote bridge");
-    // A refused stream (token no longer valid, too many clients) is not retried by the browser
-    // itself: find out which, say so, and try again later.
-    if (events.readyState !== EventSource.CLOSED) return;
-    fetch("/api/state" + auth, { cache: "no-store" }).then(r => {
-      if (r.status === 401) setDown(true, "This page's pairing token is no longer valid: scan the new code");
-    }).catch(() => { });
-    setTimeout(listen, 3000);
-  };
+// The state asked for once, as the page opens and while there is no live stream.
+function askState() {
+  return api("/api/state").then(async r => {
+    if (r.ok) { apply(await r.json()); return; }
+    if (r.status === 401) setDown(true, "This page's pairing token is no longer valid: scan the new code");
+    else if (r.status === 503) setDown(true, "Kadrant is not running");
+  }).catch(() => setDown(true, "No connection to the remote bridge"));
 }
+const POLL_MS = 2000;
+let pollTimer = 0;
+function poll() {
+  if (pollTimer) return;
+  pollTimer = setInterval(askState, POLL_MS);
+}
+function listen() {
+  liveEvents({
+    open() { clearInterval(pollTimer); pollTimer = 0; },
+    state: apply,
+    offline() { setDown(true, "Kadrant is not running"); },
+    end() {
+      // Refused (too many clients, a token no longer valid) or lost: the state comes by asking
+      // meanwhile, and the stream is tried again later.
+      askState();
+      poll();
+      setTimeout(listen, 3000);
+    },
+  });
+}
+askState();
 listen();
 
 let msgTimer = 0;
@@ -85,15 +97,16 @@ async function send(command) {
   pressing = true;
   if (navigator.vibrate) navigator.vibrate(25);
   try {
-    const r = await fetch("/api/" + command + auth, { method: "POST", cache: "no-store" });
+    const r = await api("/api/" + command, { method: "POST" });
     if (r.ok) { say(""); return; }
     const body = await r.json().catch(() => ({}));
     if (r.status === 503) setDown(true, "Kadrant is not running");
-    else if (r.status === 504) say("No answer from Kadrant: the press may still count. Look at the board before pressing again.", 12000);
+    else if (r.status === 504) say("No answer from Kadrant: the press may have run. Look at the board before pressing again.", 12000);
     else if (r.status === 401) say("This page's pairing token is not valid: scan the code again");
     else say(body.error || ("refused (" + r.status + ")"));
   } catch (err) {
-    say("No connection to the remote bridge");
+    // The request may have reached the bridge before the answer was lost.
+    say("No answer from the remote bridge: the press may have run. Look at the board before pressing again.", 12000);
   } finally {
     pressing = false;
   }
