@@ -122,9 +122,7 @@ void TDeviceWatch::Follow(int id, const std::vector<std::string>& paths,
     Rewatch();
 }
 
-void TDeviceWatch::Rewatch() {
-    if (Inotify < 0)
-        return;
+TDeviceWatch::TWantedDirs TDeviceWatch::WantedNow() const {
     TWantedDirs wanted;
     for (const auto& [id, party] : Parties) {
         for (const std::string& path : party.Paths)
@@ -136,6 +134,10 @@ void TDeviceWatch::Rewatch() {
             WantEntry(wanted, dir, id);
         }
     }
+    return wanted;
+}
+
+void TDeviceWatch::WatchDirs(const TWantedDirs& wanted) {
     std::map<std::string, int> dirWatch;
     std::map<int, TWanted> watched;
     for (const auto& [dir, want] : wanted) {
@@ -157,48 +159,51 @@ void TDeviceWatch::Rewatch() {
     Watched.swap(watched);
 }
 
-std::set<int> TDeviceWatch::ReadEvents(bool& moved) {
-    std::set<int> touched;
+// A name made between the look and its directory's watch is never told (udev makes
+// /dev/serial/by-id and the first adapter's link at once): after setting the watches, look
+// again until what is wanted stands still.
+std::set<int> TDeviceWatch::Rewatch() {
+    std::set<int> fresh;
+    if (Inotify < 0)
+        return fresh;
+    const std::map<std::string, int> before = DirWatch;
+    TWantedDirs wanted = WantedNow();
+    for (int look = 0; look < 16; ++look) {
+        WatchDirs(wanted);
+        TWantedDirs now = WantedNow();
+        if (now == wanted)
+            break;
+        wanted = std::move(now);
+    }
+    for (const auto& [dir, wd] : DirWatch) {
+        if (before.count(dir) != 0)
+            continue;
+        const TWanted& want = Watched[wd];
+        for (const auto& [name, ids] : want.Names)
+            fresh.insert(ids.begin(), ids.end());
+        fresh.insert(want.AnyName.begin(), want.AnyName.end());
+    }
+    return fresh;
+}
+
+std::set<int> TDeviceWatch::ReadEvents() {
+    watchevents::TVerdict verdict;
     alignas(inotify_event) char buffer[8192];
     std::lock_guard<std::mutex> lock(Mutex);
+    std::set<int> everyone;
+    for (const auto& [id, party] : Parties)
+        everyone.insert(id);
     for (;;) {
         const ssize_t length = read(Inotify, buffer, sizeof buffer);
         if (length <= 0)
             break;
-        for (ssize_t at = 0; at < length;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            const auto where = Watched.find(event->wd);
-            if (event->mask & IN_Q_OVERFLOW) {
-                // Events were lost: everyone looks.
-                for (const auto& [id, party] : Parties)
-                    touched.insert(id);
-                moved = true;
-                continue;
-            }
-            if (where == Watched.end())
-                continue;
-            const TWanted& wanted = where->second;
-            if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
-                for (const auto& [name, ids] : wanted.Names)
-                    touched.insert(ids.begin(), ids.end());
-                touched.insert(wanted.AnyName.begin(), wanted.AnyName.end());
-                moved = true;
-                continue;
-            }
-            if (event->len == 0)
-                continue; // the directory's own rights: nothing on the way changed
-            const auto named = wanted.Names.find(event->name);
-            if (named != wanted.Names.end()) {
-                touched.insert(named->second.begin(), named->second.end());
-                moved = true;
-            }
-            touched.insert(wanted.AnyName.begin(), wanted.AnyName.end());
-        }
+        watchevents::Judge(buffer, static_cast<std::size_t>(length), Watched, everyone, verdict);
     }
-    if (moved)
-        Rewatch();
-    return touched;
+    if (verdict.Moved) {
+        const std::set<int> fresh = Rewatch();
+        verdict.Touched.insert(fresh.begin(), fresh.end());
+    }
+    return verdict.Touched;
 }
 
 void TDeviceWatch::Tell(const std::set<int>& ids) {
@@ -224,8 +229,6 @@ void TDeviceWatch::Run() {
             return;
         if (waits[1].revents != 0)
             return;
-        bool moved = false;
-        const std::set<int> touched = ReadEvents(moved);
-        Tell(touched);
+        Tell(ReadEvents());
     }
 }

@@ -7,6 +7,8 @@
 // names lead to Windows' own ports, not through links.
 #pragma once
 
+#include "serial/WatchEvents.h"
+
 #include <functional>
 #include <map>
 #include <mutex>
@@ -40,11 +42,7 @@ public:
                 const std::vector<std::string>& dirs);
 
 private:
-    // A watched directory: the entry names that matter and to whom; AnyName for `dirs`.
-    struct TWanted {
-        std::map<std::string, std::set<int>> Names;
-        std::set<int> AnyName;
-    };
+    using TWanted = watchevents::TWanted;
     struct TParty {
         TChanged Changed;
         std::vector<std::string> Paths;
@@ -55,10 +53,14 @@ private:
     static void WantEntry(TWantedDirs& wanted, std::string path, int id);
 
     void Run();
-    // Works out the directories to watch from what the parties follow now; Mutex held.
-    void Rewatch();
-    // The parties that a batch of events concerns; `moved`: some way may now lead elsewhere.
-    std::set<int> ReadEvents(bool& moved);
+    // What the parties follow now, directory by directory; Mutex held.
+    TWantedDirs WantedNow() const;
+    void WatchDirs(const TWantedDirs& wanted);
+    // Sets the watches up for what the parties follow now; Mutex held. Returns the parties of
+    // directories watched only from now on: what happened in them before went unseen.
+    std::set<int> Rewatch();
+    // The parties that the waiting events concern.
+    std::set<int> ReadEvents();
     void Tell(const std::set<int>& ids);
 
     // Parties and the watches. Follow sets the watches up itself, so that a change right after

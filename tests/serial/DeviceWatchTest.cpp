@@ -5,8 +5,10 @@
 #include "tests/support/WaitFor.h"
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 
 namespace fs = std::filesystem;
 using testline::TTempWorkDir;
@@ -55,5 +57,42 @@ INSTANTIATE_TEST_SUITE_P(
                                    fs::rename("dev/serial/by-id.new", "dev/serial/by-id");
                                }}),
     [](const auto& c) { return std::string(c.param.name); });
+
+// A batch of raw events as the kernel hands them out: each record's name padded to `padded`.
+std::string Events(std::initializer_list<std::pair<uint32_t, const char*>> records, int wd,
+                   uint32_t padded = 16) {
+    std::string bytes;
+    for (const auto& [mask, name] : records) {
+        inotify_event event{};
+        event.wd = mask == IN_Q_OVERFLOW ? -1 : wd;
+        event.mask = mask;
+        event.len = *name ? padded : 0;
+        bytes.append(reinterpret_cast<const char*>(&event), sizeof event);
+        std::string field(event.len, '\0');
+        field.replace(0, std::strlen(name), name);
+        bytes += field;
+    }
+    return bytes;
+}
+
+TEST(WatchEvents, LostEventsTellEveryPartyAndANamedEntryOnlyItsOwn) {
+    std::map<int, watchevents::TWanted> watched;
+    watched[7].Names["by-id"] = {2};
+    const std::set<int> everyone{1, 2, 3};
+
+    // The kernel's queue overflowed: whatever each party follows, it looks again at once.
+    watchevents::TVerdict lost;
+    const std::string overflow = Events({{IN_Q_OVERFLOW, ""}}, 7);
+    watchevents::Judge(overflow.data(), overflow.size(), watched, everyone, lost);
+    EXPECT_EQ(lost.Touched, everyone);
+    EXPECT_TRUE(lost.Moved);
+
+    // An entry nobody follows, then the one party 2 follows, in one read.
+    watchevents::TVerdict named;
+    const std::string batch = Events({{IN_CREATE, "ttyUSB0"}, {IN_CREATE, "by-id"}}, 7);
+    watchevents::Judge(batch.data(), batch.size(), watched, everyone, named);
+    EXPECT_EQ(named.Touched, std::set<int>{2});
+    EXPECT_TRUE(named.Moved);
+}
 
 } // namespace
