@@ -24,6 +24,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 state=${TMPDIR:-/tmp}/kadrant-wine-$(printf %s "$tree" | md5sum | cut -c1-12)
 home=$state/home
 
+# Runs the command as the Wine user (in place of this shell with RUN=exec).
 as_wine_user() {
     local vars=(HOME="$home" WINEPREFIX="$home/prefix" WINEDEBUG=-all WINEARCH=win64
         WINEDLLOVERRIDES="mscoree,mshtml=" PATH=/usr/bin:/bin LANG=C.UTF-8
@@ -33,9 +34,9 @@ as_wine_user() {
         [ "$name" = KADRANT_WINE_PTYS ] || vars+=("$name=${!name}")
     done
     if [ "$(id -u)" = 0 ]; then
-        setpriv --reuid=65534 --regid=65534 --clear-groups env -i "${vars[@]}" "$@"
+        ${RUN:-} setpriv --reuid=65534 --regid=65534 --clear-groups env -i "${vars[@]}" "$@"
     else
-        env -i "${vars[@]}" "$@"
+        ${RUN:-} env -i "${vars[@]}" "$@"
     fi
 }
 
@@ -55,8 +56,8 @@ stop() {
         # The pseudo-terminals' masters stay open until no Wine process can hold their slaves.
         as_wine_user wineserver -w 2>/dev/null || true
     fi
-    if [ -f "$state/ptys.pid" ]; then
-        kill "$(cat "$state/ptys.pid")" 2>/dev/null || true
+    if [ -s "$home/ptys.pid" ]; then
+        kill "$(cat "$home/ptys.pid")" 2>/dev/null || true
     fi
     rm -rf "$state"
 }
@@ -74,13 +75,18 @@ if [ ! -f "$state/ready" ]; then
     chmod 700 "$home"
     [ "$(id -u)" != 0 ] || chown 65534:65534 "$home"
     as_wine_user mkdir -p "$home/prefix"
-    as_wine_user wineserver -p
-    as_wine_user wineboot -i >/dev/null 2>&1
-    # The pseudo-terminals' helper, in a session of its own so that ctest does not wait for it.
-    as_wine_user setsid python3 "$source_dir/tests/support/wine_ptys.py" \
-        --prefix "$home/prefix" --address-file "$home/ptys.address" \
-        </dev/null >>"$state/ptys.log" 2>&1 &
-    echo $! >"$state/ptys.pid"
+    # The server and the services that wineboot starts outlive this call: they get the log, not
+    # the caller's pipes, for which ctest would wait.
+    as_wine_user wineserver -p </dev/null >>"$state/wine.log" 2>&1
+    as_wine_user wineboot -i </dev/null >>"$state/wine.log" 2>&1
+    # No display: windows (the device watch's message-only one) need no graphics driver.
+    as_wine_user wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+        </dev/null >>"$state/wine.log" 2>&1
+    # The pseudo-terminals' helper, in a session of its own; it closes every descriptor it was
+    # given (the lock, ctest's pipes), so that nobody waits for it.
+    (RUN=exec as_wine_user setsid python3 "$source_dir/tests/support/wine_ptys.py" \
+        --prefix "$home/prefix" --address-file "$home/ptys.address" --pid-file "$home/ptys.pid" \
+        </dev/null >>"$state/ptys.log" 2>&1) &
     for _ in $(seq 100); do
         [ -s "$home/ptys.address" ] && break
         sleep 0.1

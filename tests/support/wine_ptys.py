@@ -48,7 +48,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--address-file", required=True)
+    parser.add_argument("--pid-file", required=True)
     args = parser.parse_args()
+    os.closerange(3, 1024)  # whoever started us must not wait for our copies of their pipes
+    with open(args.pid_file, "w") as out:
+        out.write("%d\n" % os.getpid())
     for number in range(1, 27):
         link(args.prefix, number, NOWHERE)
 
