@@ -16,10 +16,10 @@ set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
 # Folders whose code is checked; tests/ may use anything (bench/ names it for its stand-ins).
-top_units=(control serial scoreboard resources toolkit windows app bench)
+top_units=(control controlpipe serial scoreboard resources toolkit windows app bench)
 # Qt-free by design: folders (by path) and libraries of folders that otherwise allow Qt (by target
 # name). A new entry of either kind is checked as soon as it is listed.
-qt_free=(control serial scoreboard kadrant_settings kadrant_timing kadrant_runstate)
+qt_free=(control controlpipe serial scoreboard kadrant_settings kadrant_timing kadrant_runstate)
 errors=0
 fail() {
     echo "check-deps: $*" >&2
