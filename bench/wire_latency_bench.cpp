@@ -8,8 +8,8 @@
 // program ran before the two were put in phase). A pseudo-terminal has no baud rate, so the time
 // the bytes spend on a real 9600 baud line (17 bytes x 10 bits = 17.7 ms) is added by
 // computation.
-#include "app/TDriverBoard.h"
-#include "app/TTimingFunctions.h"
+#include "app/driverboard/TDriverBoard.h"
+#include "app/timing/TTimingFunctions.h"
 #include "bench/BenchLine.h"
 #include "scoreboard/TScbDriver.h"
 

@@ -3,34 +3,31 @@
 # README.md has one line
 #     Depends on: <folder>, <folder>, Qt
 # (or "Depends on: none"); the standard library and POSIX are always allowed. Each folder under
-# tools/ is a folder of its own with its own line. Fails when
+# app/ and tools/ is a folder of its own with its own line. Fails when
 #   - a source file includes a header of a folder its line does not name, or a Qt header without Qt,
 #   - a CMake file links a library of such a folder, or a Qt module without Qt,
 #   - the lines themselves form a cycle, or a Qt-free folder reaches Qt, directly or through what
-#     it depends on,
-#   - a Qt-free library of a folder that allows Qt includes a Qt header (in its sources or in a
-#     project header they include, at any depth) or links Qt or a library that may use it.
+#     it depends on.
 # Reads the tracked files only; needs no build.
 #   bash scripts/check-deps.sh [source dir]
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
 # Folders whose code is checked; tests/ may use anything (bench/ names it for its stand-ins).
-top_units=(control controlpipe serial scoreboard resources toolkit windows app bench)
-# Qt-free by design: folders (by path) and libraries of folders that otherwise allow Qt (by target
-# name). A new entry of either kind is checked as soon as it is listed.
-qt_free=(control controlpipe serial scoreboard kadrant_settings kadrant_timing kadrant_runstate)
+top_units=(control controlpipe serial scoreboard resources toolkit windows bench)
+# Qt-free by design.
+qt_free=(control controlpipe serial scoreboard app/settings app/timing app/runstate app/driverboard)
 errors=0
 fail() {
     echo "check-deps: $*" >&2
     errors=$((errors + 1))
 }
 
-tools_subs=()
-for dir in tools/*/; do
-    [ -d "$dir" ] && tools_subs+=("${dir%/}")
+sub_units=()
+for dir in app/*/ tools/*/; do
+    [ -d "$dir" ] && sub_units+=("${dir%/}")
 done
-units=("${top_units[@]}" "${tools_subs[@]}")
+units=("${top_units[@]}" "${sub_units[@]}")
 
 declare -A allowed
 # The README line of a folder: its own, never its parent's.
@@ -72,9 +69,9 @@ set_unit() {
     local path=$1 sub named top
     UNIT=""
     case "$path" in
-    tools/*/*)
-        sub=${path#tools/}
-        UNIT="tools/${sub%%/*}"
+    app/*/* | tools/*/*)
+        sub=${path#*/}
+        UNIT="${path%%/*}/${sub%%/*}"
         ;;
     tools/*.cmake)
         # A fragment in tools/ builds the subfolder whose sources it names.
@@ -85,7 +82,7 @@ set_unit() {
             fail "$path: cannot tell which tools/ folder it builds (name one under \${CMAKE_CURRENT_LIST_DIR}/)"
         fi
         ;;
-    tools/*) ;;
+    app/* | tools/*) ;;
     */*)
         top=${path%%/*}
         for sub in "${top_units[@]}"; do
@@ -128,9 +125,9 @@ while IFS= read -r hit; do
     */*)
         top=${header%%/*}
         [ -d "$top" ] && [[ "$hit" == *\"* ]] || continue
-        if [ "$top" = tools ]; then
-            sub=${header#tools/}
-            target="tools/${sub%%/*}"
+        if [ "$top" = tools ] || [ "$top" = app ]; then
+            sub=${header#*/}
+            target="$top/${sub%%/*}"
         else
             target=$top
         fi
@@ -198,78 +195,8 @@ for unit in "${units[@]}"; do
     done
 done
 
-# The Qt-free libraries inside folders that allow Qt.
-is_qt_free() { # a folder or a library
-    local entry
-    for entry in "${qt_free[@]}"; do
-        [ "$entry" = "$1" ] || [ "$entry" = "${lib_unit[$1]:-}" ] && return 0
-    done
-    return 1
-}
-# The sources a library names in add_library and target_sources, as tracked paths.
-library_sources() {
-    local lib=$1 file dir src
-    for file in $cmake_files; do
-        dir=$(dirname "$file")
-        for src in $(sed 's/#.*//' "$file" | tr '\n' ' ' |
-            grep -oE "(add_library|target_sources)\([[:space:]]*$lib[[:space:]][^)]*\)" |
-            grep -oE '[^[:space:]()]+\.(cpp|h)'); do
-            src=${src//\$\{CMAKE_CURRENT_LIST_DIR\}/$dir}
-            src=${src//\$\{CMAKE_CURRENT_SOURCE_DIR\}/$dir}
-            [[ "$src" == "$dir"/* ]] || src="$dir/$src"
-            echo "$src"
-        done
-    done
-}
-# Every Qt header that the given files include, or a project header they include at any depth.
-qt_includes() {
-    local -A seen=()
-    local todo=("$@") file header
-    while [ ${#todo[@]} -gt 0 ]; do
-        file=${todo[0]}
-        todo=("${todo[@]:1}")
-        [ -z "${seen[$file]:-}" ] && [ -f "$file" ] || continue
-        seen[$file]=1
-        for header in $(grep -E "$include_re" "$file" | sed -E 's/^[^<"]*[<"]([^>"]*)[>"].*/\1/'); do
-            case "$header" in
-            Q*) echo "$file includes <$header>" ;;
-            */*) todo+=("$header") ;;
-            esac
-        done
-    done
-}
-for lib in "${qt_free[@]}"; do
-    [ -d "$lib" ] && continue
-    unit=${lib_unit[$lib]:-}
-    if [ -z "$unit" ]; then
-        fail "'$lib' in the Qt-free list is neither a folder nor a library of one"
-        continue
-    fi
-    sources=$(library_sources "$lib")
-    if [ -z "$sources" ] || echo "$sources" | grep -q '\$'; then
-        fail "$lib: cannot read its sources from the CMake files of $unit/ (name them by path)"
-        continue
-    fi
-    while IFS= read -r hit; do
-        [ -n "$hit" ] && fail "$hit, but $lib must stay Qt-free"
-    done < <(qt_includes $sources)
-    for file in $cmake_files; do
-        for word in $(sed 's/#.*//' "$file" | tr '\n' ' ' |
-            grep -oE "target_link_libraries\([[:space:]]*$lib[[:space:]][^)]*\)" |
-            sed -E 's/^[^(]*\([[:space:]]*[^[:space:]]+//; s/\)$//'); do
-            case "$word" in
-            Qt6::* | Qt::*) fail "$file links $word to $lib, which must stay Qt-free" ;;
-            *)
-                [ -z "${lib_unit[$word]:-}" ] || is_qt_free "$word" ||
-                    fail "$file links $word to $lib, which must stay Qt-free: list $word as Qt-free or link less"
-                ;;
-            esac
-        done
-    done
-done
-
 if [ "$errors" -gt 0 ]; then
     echo "check-deps: $errors problem(s)" >&2
     exit 1
 fi
-echo "check-deps: ${#units[@]} folders depend only on what their READMEs name; ${#qt_free[@]} folders and libraries are Qt-free"
+echo "check-deps: ${#units[@]} folders depend only on what their READMEs name; ${#qt_free[@]} folders are Qt-free"

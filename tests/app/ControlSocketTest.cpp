@@ -3,8 +3,8 @@
 // file may be found as.
 #include "tests/support/MainWindowFixture.h"
 
-#include "app/TControlSocket.h"
-#include "app/TRemoteControl.h"
+#include "app/controlsocket/TControlSocket.h"
+#include "app/window/TSocketCommands.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 
 #include <QElapsedTimer>
@@ -239,12 +239,12 @@ TEST_F(ControlSocket, ClientThatNeverReadsIsDroppedAndOthersGoOn) {
         else if (errno == EPIPE || errno == ECONNRESET)
             break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (Dialog->Remote()->Server().ClientCount() < 2)
+        if (Dialog->SocketCommands()->Server().ClientCount() < 2)
             break;
     }
-    while (Dialog->Remote()->Server().ClientCount() == 2 && waited.elapsed() < 5000)
+    while (Dialog->SocketCommands()->Server().ClientCount() == 2 && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    EXPECT_EQ(Dialog->Remote()->Server().ClientCount(), 1u);
+    EXPECT_EQ(Dialog->SocketCommands()->Server().ClientCount(), 1u);
 
     // The window and the other client carry on.
     EXPECT_EQ(operatorEnd.Ask("plus"), "ok");
@@ -282,7 +282,7 @@ TEST_F(ControlSocket, SecondProgramTakesTheSocketWhenTheFirstEnds) {
     unlink(ControlSocketName);
     QElapsedTimer waited;
     waited.start();
-    while (!Dialog->Remote()->Server().IsListening() && waited.elapsed() < 3000)
+    while (!Dialog->SocketCommands()->Server().IsListening() && waited.elapsed() < 3000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     testing::internal::GetCapturedStderr();
     EXPECT_LE(waited.elapsed(), 2000 * KADRANT_TIME_SCALE);

@@ -2,7 +2,7 @@
 // field out of range stops it with its message, a held key presses once, and Escape does nothing.
 #include "tests/support/MainWindowFixture.h"
 
-#include "app/TPushKeys.h"
+#include "app/window/TPushKeys.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/TDecButton.h"
 

@@ -1,7 +1,7 @@
 // The real program killed in the middle of a count and started again in the same directory: after
 // SIGKILL the count is taken back as if it had never stopped (or stopped at zero if it ran out
 // meanwhile); after a stop signal, a clean close, the next start is an ordinary one.
-#include "app/SettingsRecord.h"
+#include "app/settings/SettingsRecord.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 #include "tests/support/WaitFor.h"

@@ -4,8 +4,8 @@
 //   range   Lap counter, "Initial number" 1000000000, the range message is up;
 //   browse  the sound-file dialog is up;
 //   hold    the main window is up, and something keeps the program after its loop has ended.
-#include "app/TApp.h"
-#include "app/TDialogKD.h"
+#include "app/window/TApp.h"
+#include "app/window/TDialogKD.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 // A stop from outside (SIGTERM, SIGINT, SIGHUP) becomes a close on the window's thread, so the
 // settings are saved; it must not end the process on the spot.
-#include "app/TTerminationSignals.h"
+#include "app/window/TTerminationSignals.h"
 #include "tests/support/WaitFor.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // count goes on on screen, and the board is put right by itself when the port works again.
 #include "FaultsFixture.h"
 
-#include "app/LineTitle.h"
+#include "app/window/LineTitle.h"
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/WaitFor.h"
 

@@ -3,8 +3,8 @@
 // the record holds, then the close, which must save a full record and keep the file's tail.
 // One dialog lives for the whole run (building one per input would be far too slow); each input
 // goes through the same loading, set-up and close that the program runs once.
-#include "app/SettingsStore.h"
-#include "app/TDialogKD.h"
+#include "app/settings/SettingsStore.h"
+#include "app/window/TDialogKD.h"
 #include "tests/timing/TimingFakes.h"
 
 #include <QApplication>

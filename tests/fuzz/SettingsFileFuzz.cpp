@@ -1,6 +1,6 @@
 // Any 0 to 2000 bytes as "config.dat": load, read again and save must stay inside the record,
 // leave the sound file path terminated, and write back what was read.
-#include "app/SettingsStore.h"
+#include "app/settings/SettingsStore.h"
 
 #include <algorithm>
 #include <cstddef>

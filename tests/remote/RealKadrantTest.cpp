@@ -1,7 +1,7 @@
 // The bridge against the real program: kadrant on the offscreen platform in a temporary directory
 // with a pseudo-terminal as the board on Com1, and kadrant-remote on 127.0.0.1 beside it, both as
 // processes of their own. Requests go over real HTTP; what counts is what reaches the board.
-#include "app/SettingsRecord.h"
+#include "app/settings/SettingsRecord.h"
 #include "tests/remote/RemoteHttp.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"

@@ -3,7 +3,7 @@
 // a plain read-only file opened by an unprivileged user (the test drops to "nobody" in a child
 // process when it runs as root), an immutable file (FS_IMMUTABLE_FL, what chattr +i sets), and a
 // directory named config.dat.
-#include "app/SettingsStore.h"
+#include "app/settings/SettingsStore.h"
 #include "tests/settings/SettingsFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Loading, re-reading and saving "config.dat" on real files.
-#include "app/SettingsStore.h"
+#include "app/settings/SettingsStore.h"
 #include "tests/settings/SettingsFiles.h"
 
 #include <gtest/gtest.h>

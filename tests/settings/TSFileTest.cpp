@@ -1,5 +1,5 @@
 // The record file on real files: opening, creating, records by number, seeking and short reads.
-#include "app/TSFile.h"
+#include "app/settings/TSFile.h"
 #include "tests/settings/SettingsFiles.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // user does; faults::ProgramUnderFaults (tests/faults/FaultsFixture.h) builds on the same set-up.
 #pragma once
 
-#include "app/SettingsStore.h"
-#include "app/TDialogKD.h"
+#include "app/settings/SettingsStore.h"
+#include "app/window/TDialogKD.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 #include "tests/timing/TimingFakes.h"

@@ -1,4 +1,4 @@
-#include "app/TClock.h"
+#include "app/timing/TClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The timing functions through the real driver: the bytes a pseudo-terminal on Com1 receives.
 #include "TimingFakes.h"
-#include "app/TDriverBoard.h"
+#include "app/driverboard/TDriverBoard.h"
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/PtyLine.h"
 

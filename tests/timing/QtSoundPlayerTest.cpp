@@ -1,4 +1,4 @@
-#include "app/TQtSoundPlayer.h"
+#include "app/sound/TQtSoundPlayer.h"
 #include "tests/support/WaitFor.h"
 
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // "kadrant.run": its text and file, and a run taken back after a crash measured against the same
 // run that never stopped, both on simulated clocks.
 #include "TimingFakes.h"
-#include "app/TRunFile.h"
-#include "app/TRunKeeper.h"
-#include "app/TRunResume.h"
+#include "app/runstate/TRunFile.h"
+#include "app/runstate/TRunKeeper.h"
+#include "app/runstate/TRunResume.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 

@@ -2,10 +2,10 @@
 // timing functions do to them.
 #pragma once
 
-#include "app/TBoard.h"
-#include "app/TClock.h"
-#include "app/TSoundPlayer.h"
-#include "app/TTimingFunctions.h"
+#include "app/timing/TBoard.h"
+#include "app/timing/TClock.h"
+#include "app/timing/TSoundPlayer.h"
+#include "app/timing/TTimingFunctions.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // Dialog units, the template registry and the main dialog built from template 1.
-#include "app/MainDialogTemplate.h"
-#include "app/TMainControls.h"
+#include "app/timing/TMainControls.h"
+#include "app/window/MainDialogTemplate.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDialogUnits.h"
 #include "toolkit/TWinDialog.h"

@@ -1,7 +1,7 @@
 // The main dialog's group boxes drawn with the top line through the middle of the caption, so
 // that the controls at their template places lie inside their frames; the closed board-type
 // list shows its whole entry within its template width.
-#include "app/MainDialogTemplate.h"
+#include "app/window/MainDialogTemplate.h"
 #include "toolkit/TDecGroupBox.h"
 #include "toolkit/TEditCombo.h"
 #include "toolkit/TWinDialog.h"

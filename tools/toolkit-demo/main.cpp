@@ -1,7 +1,7 @@
 // A demo of the toolkit: the main dialog's template with its bound controls, in a frame window,
 // the digital display showing a time. Used for the toolkit's screenshot.
-#include "app/MainDialogTemplate.h"
-#include "app/TMainControls.h"
+#include "app/timing/TMainControls.h"
+#include "app/window/MainDialogTemplate.h"
 #include "resources/Pictures.h"
 #include "toolkit/TAffDigital.h"
 #include "toolkit/TDecButton.h"

@@ -1,0 +1,27 @@
+// The control socket wired to the main dialog: a remote command presses the same control a key
+// or a click presses, and the state is read from the dialog, its record and the driver.
+#pragma once
+
+#include "app/controlsocket/TControlSocket.h"
+
+class TDialogKD;
+class TScbDriver;
+struct TProgramObjects;
+struct TSettingsRecord;
+
+class TSocketCommands : public TControlHandler {
+public:
+    TSocketCommands(TDialogKD& dialog, TProgramObjects& program);
+
+    bool Listen() { return Socket.Listen(); }
+    void Close() { Socket.Close(); }
+    TControlSocket& Server() { return Socket; }
+
+    std::string Execute(const TRemoteCommand& command) override;
+    TRemoteState State() override;
+
+private:
+    TDialogKD& Dialog;
+    TProgramObjects& Program;
+    TControlSocket Socket;
+};
