@@ -25,6 +25,10 @@ function(kadrant_add_gtest name)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     endif()
+    if(WIN32)
+        # tests/support/PtyLineWine.h reaches the pseudo-terminals' helper over loopback.
+        target_link_libraries(${name} PRIVATE ws2_32)
+    endif()
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
@@ -32,7 +36,13 @@ function(kadrant_add_gtest name)
     target_compile_definitions(${name} PRIVATE ${ARG_DEFINITIONS})
     # One value per property: gtest_discover_tests splits a value at ';', which silently turned
     # the second variable and the time-out into property names of their own.
+    # A cross build lists its cases when ctest runs (under Wine), not while it builds.
+    set(mode POST_BUILD)
+    if(CMAKE_CROSSCOMPILING)
+        set(mode PRE_TEST)
+    endif()
     gtest_discover_tests(${name}
+        DISCOVERY_MODE ${mode}
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                    ENVIRONMENT_MODIFICATION "TSAN_OPTIONS=set:halt_on_error=1 second_deadlock_stack=1 suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp"

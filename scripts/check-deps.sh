@@ -14,9 +14,9 @@ set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
 # Folders whose code is checked; tests/ may use anything (bench/ names it for its stand-ins).
-top_units=(control serial scoreboard resources toolkit windows bench)
+top_units=(control controlpipe serial scoreboard resources toolkit windows bench)
 # Qt-free by design.
-qt_free=(control serial scoreboard app/settings app/timing app/runstate app/driverboard)
+qt_free=(control controlpipe serial scoreboard app/settings app/timing app/runstate app/driverboard)
 errors=0
 fail() {
     echo "check-deps: $*" >&2

@@ -3,6 +3,8 @@
 // (a directory that is missing is watched for from the nearest one that exists; one that is
 // removed or replaced is followed). Built on Linux inotify; where that cannot be had, Start says
 // so and nobody is ever told anything, so callers keep a slower look of their own as the floor.
+// On Windows (TDeviceWatchWindows.cpp) every party is told when a COM port arrives or leaves: the
+// names lead to Windows' own ports, not through links.
 #pragma once
 
 #include "serial/WatchEvents.h"
@@ -72,6 +74,7 @@ private:
     // Held while a party is told, so that Remove can wait for the end of a call.
     std::recursive_mutex Telling;
 
-    int StopFd = -1; // an eventfd written by Stop
+    int StopFd = -1;        // an eventfd written by Stop
+    void* Window = nullptr; // Windows: the message-only window told of COM ports (Mutex held)
     std::thread Thread;
 };

@@ -1,5 +1,7 @@
 // The program's serial line: port names, exclusive open with the line settings, and writes that
-// never wait for the line. Nothing is ever read back.
+// never wait for the line. Nothing is ever read back. The ring, the names and the reporting are
+// shared; opening, the line settings and the look at the device are one file per platform
+// (TSerialLinux.cpp, TSerialWindows.cpp).
 #pragma once
 
 #include "serial/TLineStatus.h"
@@ -10,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <termios.h>
 
 class TSerial {
 public:
@@ -76,12 +77,14 @@ protected:
     void ReleaseDevice();
     void Fail(TLineStatus status, const char* portName, const char* path, const char* reason);
 
-    termios LineSettings{};
     std::unique_ptr<char[]> Ring; // send-buffer-size bytes while open
     uint32_t RingSize = 0;
-    uint32_t WritePos = 0;   // end of the bytes handed to us
-    uint32_t SendPos = 0;    // start of the bytes not yet on the wire
-    std::atomic<int> Fd{-1}; // read by other threads for IsOpen while the sending thread reopens
+    uint32_t WritePos = 0; // end of the bytes handed to us
+    uint32_t SendPos = 0;  // start of the bytes not yet on the wire
+    // The open port, -1 when none: a descriptor on Linux; on Windows a HANDLE's value, which
+    // Windows keeps within 32 bits. Read by other threads for IsOpen while the sending thread
+    // reopens.
+    std::atomic<int> Fd{-1};
     std::timed_mutex LineMutex;
     std::atomic<bool> Vanished{false}; // the device went away under an open port
 
