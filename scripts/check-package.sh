@@ -76,7 +76,7 @@ if ldd "$root/usr/bin/kadrant-remote" | grep -q "not found"; then fail "kadrant-
 HOME="$home" XDG_DATA_HOME="" timeout 2 "$root/usr/bin/kadrant-remote" --listen 127.0.0.1:0 \
     >"$home/remote.txt" 2>&1 || true
 [ -f "$home/.local/share/kadrant/remote-token" ] || fail "kadrant-remote made no token"
-grep -q "http://127.0.0.1:[0-9]*/?token=" "$home/remote.txt" || fail "kadrant-remote printed no page address"
+grep -q "http://127.0.0.1:[0-9]*/#token=" "$home/remote.txt" || fail "kadrant-remote printed no page address"
 
 echo "check-package: $deb: contents, dependencies and start-up OK"
 echo "  Depends: $depends"
