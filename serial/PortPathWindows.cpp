@@ -6,6 +6,11 @@
 
 namespace portpath {
 
+// COM names are Windows' own: no path leads through a ports/ link there.
+bool IsPortLink(const std::string&) {
+    return false;
+}
+
 std::vector<std::string> CandidatePaths(const char* portName) {
     if (portName == nullptr)
         return {};
