@@ -91,12 +91,6 @@ void TDeviceWatch::Stop() {
     Watched.clear();
 }
 
-int TDeviceWatch::Add(TChanged changed) {
-    std::lock_guard<std::mutex> lock(Mutex);
-    Parties[NextId].Changed = std::move(changed);
-    return NextId++;
-}
-
 void TDeviceWatch::Remove(int id) {
     {
         std::lock_guard<std::mutex> lock(Mutex);
@@ -204,22 +198,6 @@ std::set<int> TDeviceWatch::ReadEvents() {
         verdict.Touched.insert(fresh.begin(), fresh.end());
     }
     return verdict.Touched;
-}
-
-void TDeviceWatch::Tell(const std::set<int>& ids) {
-    for (const int id : ids) {
-        std::lock_guard<std::recursive_mutex> telling(Telling);
-        TChanged changed;
-        {
-            std::lock_guard<std::mutex> lock(Mutex);
-            const auto party = Parties.find(id);
-            if (party == Parties.end())
-                continue;
-            changed = party->second.Changed;
-        }
-        if (changed)
-            changed();
-    }
 }
 
 void TDeviceWatch::Run() {

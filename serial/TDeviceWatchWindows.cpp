@@ -117,12 +117,6 @@ void TDeviceWatch::Run() {
         DispatchMessageW(&message);
 }
 
-int TDeviceWatch::Add(TChanged changed) {
-    std::lock_guard<std::mutex> lock(Mutex);
-    Parties[NextId].Changed = std::move(changed);
-    return NextId++;
-}
-
 void TDeviceWatch::Remove(int id) {
     {
         std::lock_guard<std::mutex> lock(Mutex);
@@ -141,20 +135,4 @@ void TDeviceWatch::Follow(int id, const std::vector<std::string>& paths,
         return;
     party->second.Paths = paths;
     party->second.Dirs = dirs;
-}
-
-void TDeviceWatch::Tell(const std::set<int>& ids) {
-    for (const int id : ids) {
-        std::lock_guard<std::recursive_mutex> telling(Telling);
-        TChanged changed;
-        {
-            std::lock_guard<std::mutex> lock(Mutex);
-            const auto party = Parties.find(id);
-            if (party == Parties.end())
-                continue;
-            changed = party->second.Changed;
-        }
-        if (changed)
-            changed();
-    }
 }
