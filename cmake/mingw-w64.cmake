@@ -1,16 +1,7 @@
-# Builds for 64-bit Windows with Debian's mingw-w64 (the posix-thread compilers, which give
-# std::thread and std::mutex) and a static runtime, so that a program needs nothing beside it but
-# Windows' own DLLs. Tests run under Wine through scripts/wine-run.sh.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Builds Kadrant for 64-bit Windows with a static runtime, so that a program needs nothing beside
+# it but Windows' own DLLs (and, for the window, the Qt DLLs scripts/windows-deps.sh builds).
+# Tests run under Wine through scripts/wine-run.sh.
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Wine as the unprivileged user, its prefix and server named after this build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR
