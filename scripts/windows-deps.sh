@@ -19,7 +19,7 @@ mhd_version="$(version_of libmicrohttpd-dev)"
 qr_version="$(version_of libqrencode-dev)"
 
 # Qt without what Kadrant does not use: every left-out module is compile time saved.
-qt_options=(-release -static-runtime -nomake examples -nomake tests
+qt_options=(-release -nomake examples -nomake tests
     -no-opengl -no-feature-direct2d -no-feature-vulkan -no-feature-sql -no-feature-printsupport
     -no-feature-dbus -no-feature-network -no-feature-concurrent -no-feature-xml
     -no-feature-testlib -no-freetype -no-libjpeg -qt-zlib -qt-libpng -qt-harfbuzz -qt-pcre)
