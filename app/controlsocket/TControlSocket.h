@@ -5,8 +5,7 @@
 // answers pile up past a bound (it does not read) is dropped.
 #pragma once
 
-#include "control/RemoteCommand.h"
-#include "control/RemoteState.h"
+#include "app/controlsocket/TControlChannel.h"
 #include "control/TLineFramer.h"
 
 #include <QObject>
@@ -18,16 +17,7 @@
 #include <string>
 #include <sys/types.h>
 
-// What the socket needs of the program.
-class TControlHandler {
-public:
-    virtual ~TControlHandler() = default;
-    // Runs start, stop, reset, plus, minus or function; the answer line without its LF.
-    virtual std::string Execute(const TRemoteCommand& command) = 0;
-    virtual TRemoteState State() = 0;
-};
-
-class TControlSocket : public QObject {
+class TControlSocket : public QObject, public TControlChannel {
     Q_OBJECT
 
 public:
@@ -46,12 +36,12 @@ public:
     // another program still answers on, or a path that is no socket (a file, a link), is left
     // alone: one line on stderr says why, and the program runs without a control socket while it
     // tries again once a second, so that it takes the socket over when the other program ends.
-    bool Listen();
+    bool Listen() override;
     // Stops listening, drops every client and removes the socket file if it is still ours.
-    void Close();
+    void Close() override;
 
-    bool IsListening() const { return ListenFd >= 0; }
-    std::size_t ClientCount() const;
+    bool IsListening() const override { return ListenFd >= 0; }
+    std::size_t ClientCount() const override;
 
 private:
     struct TClient {

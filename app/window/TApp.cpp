@@ -1,6 +1,6 @@
 #include "app/window/TApp.h"
 
-#include "app/sound/TQtSoundPlayer.h"
+#include "app/sound/SoundPlayer.h"
 #include "app/window/TDialogKD.h"
 #include "resources/Pictures.h"
 #include "toolkit/TFrameWindow.h"
@@ -8,7 +8,7 @@
 #include <QDialog>
 
 TApp::TApp(int& argc, char** argv)
-    : Application(argc, argv), Sound(std::make_unique<TQtSoundPlayer>()) {}
+    : Application(argc, argv), Sound(MakeSoundPlayer()) {}
 
 TApp::~TApp() {
     // The window goes before the program-wide objects it points into.

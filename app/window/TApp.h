@@ -11,7 +11,7 @@
 
 class TDialogKD;
 class TFrameWindow;
-class TQtSoundPlayer;
+class TSoundPlayer;
 
 class TApp {
 public:
@@ -36,7 +36,7 @@ private:
     QApplication Application;
     TProgramObjects Program;
     TSystemClock Clock;
-    std::unique_ptr<TQtSoundPlayer> Sound;
+    std::unique_ptr<TSoundPlayer> Sound;
     std::unique_ptr<TFrameWindow> Frame;
     std::unique_ptr<TTerminationSignals> Signals;
     TDialogKD* Dialog = nullptr; // owned by the frame

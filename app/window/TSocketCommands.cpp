@@ -47,7 +47,7 @@ TRemoteFunction FunctionOfCode(int32_t code) {
 } // namespace
 
 TSocketCommands::TSocketCommands(TDialogKD& dialog, TProgramObjects& program)
-    : Dialog(dialog), Program(program), Socket(*this, ControlSocketName) {}
+    : Dialog(dialog), Program(program), Socket(MakeControlChannel(*this)) {}
 
 std::string TSocketCommands::Execute(const TRemoteCommand& command) {
     int control = 0;

@@ -2,7 +2,9 @@
 // or a click presses, and the state is read from the dialog, its record and the driver.
 #pragma once
 
-#include "app/controlsocket/TControlSocket.h"
+#include "app/controlsocket/TControlChannel.h"
+
+#include <memory>
 
 class TDialogKD;
 class TScbDriver;
@@ -13,9 +15,9 @@ class TSocketCommands : public TControlHandler {
 public:
     TSocketCommands(TDialogKD& dialog, TProgramObjects& program);
 
-    bool Listen() { return Socket.Listen(); }
-    void Close() { Socket.Close(); }
-    TControlSocket& Server() { return Socket; }
+    bool Listen() { return Socket->Listen(); }
+    void Close() { Socket->Close(); }
+    TControlChannel& Server() { return *Socket; }
 
     std::string Execute(const TRemoteCommand& command) override;
     TRemoteState State() override;
@@ -23,5 +25,5 @@ public:
 private:
     TDialogKD& Dialog;
     TProgramObjects& Program;
-    TControlSocket Socket;
+    std::unique_ptr<TControlChannel> Socket;
 };

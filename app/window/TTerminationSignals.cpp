@@ -1,5 +1,6 @@
 #include "app/window/TTerminationSignals.h"
 
+#include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,8 +23,14 @@ TTerminationSignals::TTerminationSignals(std::function<void()> onSignal)
     : OnSignal(std::move(onSignal)) {
     if (Pipe[0] >= 0 || pipe2(Pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // without the pipe the default action (ending the program) stays
-    Notifier = std::make_unique<QSocketNotifier>(Pipe[0], QSocketNotifier::Read);
-    connect(Notifier.get(), &QSocketNotifier::activated, this, &TTerminationSignals::OnReadable);
+    auto notifier = std::make_unique<QSocketNotifier>(Pipe[0], QSocketNotifier::Read);
+    connect(notifier.get(), &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        while (read(Pipe[0], bytes, sizeof bytes) > 0) {
+        }
+        Deliver();
+    });
+    Listener = std::move(notifier);
     struct sigaction action = {};
     action.sa_handler = WriteWakeUp;
     sigemptyset(&action.sa_mask);
@@ -33,20 +40,12 @@ TTerminationSignals::TTerminationSignals(std::function<void()> onSignal)
 }
 
 TTerminationSignals::~TTerminationSignals() {
-    if (!Notifier)
+    if (!Listener)
         return;
     for (int signal : Signals)
         std::signal(signal, SIG_DFL);
-    Notifier.reset();
+    Listener.reset();
     close(Pipe[0]);
     close(Pipe[1]);
     Pipe[0] = Pipe[1] = -1;
-}
-
-void TTerminationSignals::OnReadable() {
-    char bytes[16];
-    while (read(Pipe[0], bytes, sizeof bytes) > 0) {
-    }
-    if (OnSignal)
-        OnSignal();
 }
