@@ -4,14 +4,16 @@
 #   QT           a main that creates a QApplication (tests/support/QtTestMain.cpp, or MAIN);
 #                widget tests run on Qt's offscreen platform, so no display is needed.
 #   GUI          the program needs the Qt parts of the project. QT implies it. Without
-#                KADRANT_BUILD_GUI such a program is not built: this is the one place that decides.
+#                KADRANT_BUILD_GUI such a program is not built, nor on Windows (its Qt has no
+#                QtTest; the window's checks there are the installed program's, under Wine):
+#                this is the one place that decides.
 #   MAIN         with QT: a main of the test's own in place of tests/support/QtTestMain.cpp.
 #   DEPENDS      targets built before the test program (a program that the tests start).
 #   DEFINITIONS  compile definitions of the test program.
 # Every test program gets KADRANT_TIME_SCALE (kadrant_time_scale), by which the waits of tests/support/ stretch.
 function(kadrant_add_gtest name)
     cmake_parse_arguments(ARG "QT;GUI" "MAIN" "SOURCES;LIBS;DEPENDS;DEFINITIONS" ${ARGN})
-    if((ARG_QT OR ARG_GUI) AND NOT KADRANT_BUILD_GUI)
+    if((ARG_QT OR ARG_GUI) AND (NOT KADRANT_BUILD_GUI OR WIN32))
         return()
     endif()
     add_executable(${name} ${ARG_SOURCES})

@@ -1,0 +1,3 @@
+#include "app/window/WorkingDirectory.h"
+
+void EnterWorkingDirectory() {}
