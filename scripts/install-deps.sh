@@ -16,7 +16,7 @@ packages=(
   procps time xdotool desktop-file-utils
   libmicrohttpd-dev libqrencode-dev libgnutls28-dev chromium
   strace
-  g++-mingw-w64-x86-64-posix wine64 wine
+  g++-mingw-w64-x86-64-posix wine64 wine nsis
 )
 
 missing=()
