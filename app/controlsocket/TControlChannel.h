@@ -6,7 +6,6 @@
 #include "control/RemoteCommand.h"
 #include "control/RemoteState.h"
 
-#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -28,7 +27,6 @@ public:
     // Stops serving and lets the channel go.
     virtual void Close() = 0;
     virtual bool IsListening() const = 0;
-    virtual std::size_t ClientCount() const = 0;
 };
 
 // The platform's channel for the current directory.

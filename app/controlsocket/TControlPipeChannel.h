@@ -22,7 +22,6 @@ public:
     bool Listen() override { return Pipe.Listen(); }
     void Close() override;
     bool IsListening() const override { return Pipe.IsListening(); }
-    std::size_t ClientCount() const override { return Pipe.IsListening() ? 1 : 0; }
 
 private:
     struct TExchange;

@@ -41,7 +41,7 @@ public:
     void Close() override;
 
     bool IsListening() const override { return ListenFd >= 0; }
-    std::size_t ClientCount() const override;
+    std::size_t ClientCount() const;
 
 private:
     struct TClient {

@@ -1,9 +1,9 @@
 #include "app/sound/TWinSoundPlayer.h"
 #include "app/sound/SoundPlayer.h"
 
+#include <mmsystem.h>
 #include <string>
 #include <windows.h>
-#include <mmsystem.h>
 
 namespace {
 
@@ -26,7 +26,8 @@ TWinSoundPlayer::~TWinSoundPlayer() {
 void TWinSoundPlayer::Play(const char* path) {
     const std::wstring file = FromLocalCodePage(path ? path : "");
     // SND_NODEFAULT: a failure is told by the result, so the beep below is the one fallback.
-    if (file.empty() || !PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
+    if (file.empty() ||
+        !PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
         MessageBeep(MB_OK);
 }
 

@@ -7,8 +7,7 @@
 
 #include <QDialog>
 
-TApp::TApp(int& argc, char** argv)
-    : Application(argc, argv), Sound(MakeSoundPlayer()) {}
+TApp::TApp(int& argc, char** argv) : Application(argc, argv), Sound(MakeSoundPlayer()) {}
 
 TApp::~TApp() {
     // The window goes before the program-wide objects it points into.
