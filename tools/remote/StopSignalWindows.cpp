@@ -6,10 +6,13 @@ namespace {
 
 HANDLE Stop = nullptr;
 
-// On a thread of the system's: it only wakes the main thread, which stops the server. Returning
-// TRUE for a close, log-off or shutdown gives the process a few seconds before it is ended.
-BOOL WINAPI OnConsoleEvent(DWORD) {
+// On a thread of the system's: it only wakes the main thread, which stops the server. After a
+// close, log-off or shutdown the system ends the process as soon as this returns, so then it
+// never returns: the process ends when main does (or when the system's grace runs out).
+BOOL WINAPI OnConsoleEvent(DWORD event) {
     SetEvent(Stop);
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+        Sleep(INFINITE);
     return TRUE;
 }
 
