@@ -1,9 +1,9 @@
 // Which connection gives way when the bridge is full, and which peer a connection counts for.
 #include "tools/remote/TConnectionGuard.h"
 
-#include <arpa/inet.h>
+#include "tools/remote/SocketHeaders.h"
+
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "tests/remote/RemoteHttp.h"
 #include "tests/support/FakeKadrantPeer.h"
 #include "tests/support/WaitFor.h"
+#include "tools/remote/KadrantSocket.h"
 #include "tools/remote/TRemoteServer.h"
 
 #include <filesystem>

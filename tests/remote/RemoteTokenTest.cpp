@@ -1,4 +1,4 @@
-// The pairing token on disk, the directory it lives in, and its comparison.
+// The pairing token on disk and the directory it lives in, with Linux's modes and links.
 #include "tools/remote/TOwnDirectory.h"
 #include "tools/remote/TRemoteToken.h"
 
@@ -151,32 +151,6 @@ TEST_F(RemoteToken, MissingDirectoryIsMadePrivate) {
     ASSERT_GE(fd, 0) << why;
     close(fd);
     EXPECT_EQ(Mode(path), 0700u);
-}
-
-struct TMatchCase {
-    std::string Given;
-    bool Matches;
-};
-
-class RemoteTokenMatch : public testing::TestWithParam<TMatchCase> {};
-
-TEST_P(RemoteTokenMatch, OnlyTheExactTokenMatches) {
-    const std::string expected = "0123456789abcdef0123456789abcdef";
-    EXPECT_EQ(TRemoteToken::Matches(expected, GetParam().Given), GetParam().Matches);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, RemoteTokenMatch,
-    testing::Values(TMatchCase{"0123456789abcdef0123456789abcdef", true},
-                    TMatchCase{"0123456789abcdef0123456789abcdee", false},
-                    TMatchCase{"1123456789abcdef0123456789abcdef", false},
-                    TMatchCase{"0123456789abcdef0123456789abcde", false},
-                    TMatchCase{"0123456789abcdef0123456789abcdef0", false},
-                    TMatchCase{std::string("0123456789abcdef0123456789abcdef\0", 33), false},
-                    TMatchCase{"0123456789ABCDEF0123456789ABCDEF", false}, TMatchCase{"", false}));
-
-TEST(RemoteTokenMatchEmpty, AnEmptyExpectedTokenMatchesNothing) {
-    EXPECT_FALSE(TRemoteToken::Matches("", ""));
 }
 
 } // namespace

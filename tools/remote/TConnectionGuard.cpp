@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <netinet/in.h>
 #include <tuple>
 
 TConnectionGuard::TAdmission TConnectionGuard::Admit(const std::string& peer, TTime now) {

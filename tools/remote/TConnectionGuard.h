@@ -9,12 +9,13 @@
 // it and acts.
 #pragma once
 
+#include "tools/remote/SocketHeaders.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
-#include <sys/socket.h>
 #include <vector>
 
 struct TGuardLimits {

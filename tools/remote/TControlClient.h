@@ -5,20 +5,11 @@
 #pragma once
 
 #include "control/TLineFramer.h"
+#include "tools/remote/TControlLink.h"
 
 #include <deque>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
-#include <unistd.h>
-
-// Connects to the control socket at `path` and checks that the program at the other end runs as
-// `user` (this user unless told; asked of the connected socket itself, so nothing can be swapped
-// in between). -1 with the reason on failure.
-int ConnectKadrantSocket(const std::string& path, std::string& why, uid_t user = geteuid());
-
-// Writes all of `data` within `timeoutMs`; `written` tells how much went out.
-bool WriteAll(int fd, std::string_view data, int timeoutMs, std::size_t* written = nullptr);
 
 enum class TCommandOutcome {
     Answered,   // the reply line is there
@@ -28,6 +19,7 @@ enum class TCommandOutcome {
 
 class TControlClient {
 public:
+    // `socketPath`: the channel's address (ControlChannelIn).
     explicit TControlClient(std::string socketPath, int timeoutMs = 2000);
     ~TControlClient();
     TControlClient(const TControlClient&) = delete;
@@ -36,17 +28,16 @@ public:
     // Sends `command` (one line, no LF) and waits for its reply.
     TCommandOutcome Command(std::string_view command, std::string& reply);
     void Disconnect();
-    bool IsConnected() const { return Fd >= 0; }
+    bool IsConnected() const { return Link.IsOpen(); }
     const std::string& LastProblem() const { return Problem; }
 
 private:
     std::string SocketPath;
     int TimeoutMs;
-    int Fd = -1;
+    TControlLink Link;
     TLineFramer Reader;
     std::deque<std::string> Lines;
     std::string Problem;
 
     bool ReadLine(std::string& line, int timeoutMs);
-    bool SeenClosed() const;
 };

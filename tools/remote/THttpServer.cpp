@@ -1,18 +1,14 @@
 #include "tools/remote/THttpServer.h"
 
+#include "tools/remote/HttpSockets.h"
 #include "tools/remote/TStreamPump.h"
 #include "tools/remote/TWorkQueue.h"
 
-#include <arpa/inet.h>
 #include <cstring>
-#include <ifaddrs.h>
 #include <microhttpd.h>
 #include <mutex>
-#include <netinet/in.h>
 #include <optional>
 #include <strings.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -32,24 +28,6 @@ struct TExchange {
 
 bool SameName(const char* a, const char* b) {
     return strcasecmp(a, b) == 0;
-}
-
-// The /64 prefixes of this machine's own IPv6 addresses: peers there count one address each.
-std::vector<std::string> OwnIpv6Prefixes() {
-    std::vector<std::string> prefixes;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return prefixes;
-    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET6)
-            continue;
-        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr);
-        if (IN6_IS_ADDR_LOOPBACK(&v6->sin6_addr) || IN6_IS_ADDR_LINKLOCAL(&v6->sin6_addr))
-            continue;
-        prefixes.emplace_back(reinterpret_cast<const char*>(&v6->sin6_addr), 8);
-    }
-    freeifaddrs(list);
-    return prefixes;
 }
 
 bool AllDigits(const char* text) {
@@ -109,7 +87,7 @@ std::string THttpRequest::Query(const char* name) const {
 
 struct THttpServer::TImpl {
     struct TListener {
-        int Fd = -1;
+        MHD_socket Fd = MHD_INVALID_SOCKET;
         bool Ipv6 = false;
         bool Tls = false;
         MHD_Daemon* Daemon = nullptr;
@@ -126,7 +104,7 @@ struct THttpServer::TImpl {
     // reused number.
     std::mutex Mutex;
     TConnectionGuard Guard;
-    std::unordered_map<TConnectionGuard::TId, int> Fds;
+    std::unordered_map<TConnectionGuard::TId, MHD_socket> Fds;
     std::unordered_set<TConnectionGuard::TId> Closing; // chosen to close: nothing of it runs
     TStreamPump Pump;
     TWorkQueue Work;
@@ -150,7 +128,7 @@ struct THttpServer::TImpl {
             Closing.insert(victim);
             auto fd = Fds.find(victim);
             if (fd != Fds.end())
-                shutdown(fd->second, SHUT_RDWR);
+                ShutDownSocket(fd->second);
         }
     }
 
@@ -336,8 +314,8 @@ THttpServer::THttpServer(THttpLimits limits) : Impl(std::make_unique<TImpl>(limi
 THttpServer::~THttpServer() {
     Stop();
     for (const TImpl::TListener& listener : Impl->Listeners)
-        if (listener.Fd >= 0)
-            close(listener.Fd);
+        if (listener.Fd != MHD_INVALID_SOCKET)
+            CloseSocket(listener.Fd);
 }
 
 void THttpServer::SetDefaultHeaders(std::vector<std::pair<std::string, std::string>> headers) {
@@ -350,41 +328,16 @@ void THttpServer::SetCertificate(std::string certificatePem, std::string keyPem)
 }
 
 int THttpServer::Bind(const std::string& host, int port, bool tls) {
-    sockaddr_storage address{};
-    socklen_t length = 0;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
     TImpl::TListener listener;
     listener.Tls = tls;
-    if (inet_pton(AF_INET, host.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<uint16_t>(port));
-        length = sizeof *v4;
-    } else if (inet_pton(AF_INET6, host.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<uint16_t>(port));
-        length = sizeof *v6;
-        listener.Ipv6 = true;
-    } else {
+    int bound = -1;
+    listener.Fd = OpenListener(host, port, listener.Ipv6, bound);
+    if (listener.Fd == MHD_INVALID_SOCKET)
         return -1;
-    }
-    int fd = socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    int on = 1;
-    if (fd < 0)
-        return -1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    // A room full of phones opening the page at once must not wait for SYN retries.
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(fd, SOMAXCONN) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(fd);
-        return -1;
-    }
-    listener.Fd = fd;
     if (listener.Ipv6 && Impl->OwnPrefixes.empty())
         Impl->OwnPrefixes = OwnIpv6Prefixes();
     Impl->Listeners.push_back(listener);
-    return ntohs(address.ss_family == AF_INET ? v4->sin_port : v6->sin6_port);
+    return bound;
 }
 
 bool THttpServer::Start(THttpHandler handler) {
@@ -393,7 +346,8 @@ bool THttpServer::Start(THttpHandler handler) {
         return false;
     impl.Handler = std::move(handler);
     for (TImpl::TListener& listener : impl.Listeners) {
-        unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME;
+        unsigned flags =
+            MHD_USE_INTERNAL_POLLING_THREAD | HttpPollingFlag | MHD_ALLOW_SUSPEND_RESUME;
         if (listener.Ipv6)
             flags |= MHD_USE_IPv6;
         if (listener.Tls) {
@@ -417,7 +371,7 @@ bool THttpServer::Start(THttpHandler handler) {
             Stop();
             return false;
         }
-        listener.Fd = -1; // the daemon's now
+        listener.Fd = MHD_INVALID_SOCKET; // the daemon's now
     }
     impl.Work.Start();
     return true;

@@ -1,5 +1,6 @@
-// The bridge's HTTP server: one event thread (libmicrohttpd on epoll) for every connection, so that
-// no client, however slow or silent, holds anything but one bounded slot. Around it:
+// The bridge's HTTP server: one event thread (libmicrohttpd on epoll, on poll on Windows) for
+// every connection, so that no client, however slow or silent, holds anything but one bounded
+// slot. Around it:
 //   - a connection guard bounds connections in total and per peer address and makes room by
 //     closing idle ones (TConnectionGuard);
 //   - work that waits on Kadrant runs on one worker thread, from a bounded queue, while its

@@ -1,7 +1,6 @@
 #include "tools/remote/TRemoteOptions.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "tools/remote/SocketHeaders.h"
 
 namespace {
 
@@ -103,12 +102,4 @@ bool ParseRemoteArgs(const std::vector<std::string>& args, const TRemoteOptions&
     }
     out = options;
     return true;
-}
-
-const char* RemoteUsage() {
-    return "usage: kadrant-remote [--dir D] [--listen ADDR:PORT]\n"
-           "  --dir D             Kadrant's working directory (default: the launcher's,\n"
-           "                      $XDG_DATA_HOME/kadrant or ~/.local/share/kadrant)\n"
-           "  --listen ADDR:PORT  where the page and the API are served (default: 0.0.0.0:8960;\n"
-           "                      127.0.0.1:8960 keeps them on this computer)\n";
 }

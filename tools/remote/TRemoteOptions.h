@@ -24,4 +24,7 @@ bool ParseRemoteArgs(const std::vector<std::string>& args, const TRemoteOptions&
 // "ADDR:PORT", "[IPv6]:PORT". The address must be numeric: a name would need a resolver at start.
 bool ParseListenAddress(const std::string& text, std::string& host, int& port);
 
+// This platform's defaults (TRemoteOptionsLinux.cpp, TRemoteOptionsWindows.cpp) and the usage
+// text that names them.
+TRemoteOptions RemoteDefaults();
 const char* RemoteUsage();

@@ -3,10 +3,6 @@
 #include "tools/remote/TOwnFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <sys/random.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,15 +21,8 @@ bool TRemoteToken::IsWellFormed(std::string_view token) {
 
 bool TRemoteToken::MakeNew(std::string& token) {
     unsigned char bytes[TokenDigits / 2];
-    std::size_t filled = 0;
-    while (filled < sizeof bytes) {
-        ssize_t n = getrandom(bytes + filled, sizeof bytes - filled, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        filled += static_cast<std::size_t>(n);
-    }
+    if (!RandomBytes(bytes, sizeof bytes))
+        return false;
     static const char Hex[] = "0123456789abcdef";
     token.clear();
     for (unsigned char b : bytes) {

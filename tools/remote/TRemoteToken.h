@@ -3,6 +3,7 @@
 // file that others could read is no secret any more: it is replaced, and the old pairings end.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,4 +28,6 @@ public:
 
     static bool IsWellFormed(std::string_view token);
     static bool MakeNew(std::string& token);
+    // The system's cryptographic random numbers (TRemoteTokenLinux.cpp, TRemoteTokenWindows.cpp).
+    static bool RandomBytes(unsigned char* bytes, std::size_t count);
 };

@@ -3,6 +3,7 @@
 #include "control/RemoteCommand.h"
 #include "control/RemoteReply.h"
 #include "control/TLineFramer.h"
+#include "tools/remote/KadrantSocket.h"
 #include "tools/remote/TControlClient.h"
 
 #include <cerrno>
@@ -11,16 +12,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+struct TStateWatcher::TWake {
+    int Pipe[2] = {-1, -1};
+};
+
 TStateWatcher::TStateWatcher(std::string socketPath, TStateHub& hub,
                              std::chrono::milliseconds retry, std::chrono::milliseconds poll)
-    : SocketPath(std::move(socketPath)), Hub(hub), Retry(retry), Poll(poll) {}
+    : SocketPath(std::move(socketPath)), Hub(hub), Retry(retry), Poll(poll),
+      Wake(std::make_unique<TWake>()) {}
 
 TStateWatcher::~TStateWatcher() {
     Stop();
 }
 
 bool TStateWatcher::Start() {
-    if (pipe2(WakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (pipe2(Wake->Pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
     Thread = std::thread([this] { Run(); });
     return true;
@@ -31,15 +37,15 @@ void TStateWatcher::Stop() {
         return;
     Stopping = true;
     char byte = 1;
-    (void)!write(WakePipe[1], &byte, 1);
+    (void)!write(Wake->Pipe[1], &byte, 1);
     Thread.join();
-    close(WakePipe[0]);
-    close(WakePipe[1]);
-    WakePipe[0] = WakePipe[1] = -1;
+    close(Wake->Pipe[0]);
+    close(Wake->Pipe[1]);
+    Wake->Pipe[0] = Wake->Pipe[1] = -1;
 }
 
 bool TStateWatcher::Sleep(std::chrono::milliseconds duration) {
-    pollfd p{WakePipe[0], POLLIN, 0};
+    pollfd p{Wake->Pipe[0], POLLIN, 0};
     poll(&p, 1, static_cast<int>(duration.count()));
     return !Stopping;
 }
@@ -72,7 +78,7 @@ void TStateWatcher::WatchOnce(int fd) {
     while (!Stopping) {
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
             nextPoll - std::chrono::steady_clock::now());
-        pollfd p[2] = {{fd, POLLIN, 0}, {WakePipe[0], POLLIN, 0}};
+        pollfd p[2] = {{fd, POLLIN, 0}, {Wake->Pipe[0], POLLIN, 0}};
         int ready = poll(p, 2, wait.count() > 0 ? static_cast<int>(wait.count()) : 0);
         if (ready < 0 && errno != EINTR)
             return;

@@ -1,12 +1,15 @@
 // A thread that keeps the state hub current: it holds a `watch` connection to Kadrant (pushed on
 // every change of line 1 or of the running state), asks `state` once a second besides (the line
-// state and the function are not pushed), and reconnects by itself when Kadrant restarts.
+// state and the function are not pushed), and reconnects by itself when Kadrant restarts. Linux's
+// in TStateWatcher.cpp; Windows' pipe has no `watch`, so there (TStateWatcherWindows.cpp) it asks
+// `state` alone, more often.
 #pragma once
 
 #include "tools/remote/TStateHub.h"
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -27,7 +30,8 @@ private:
     TStateHub& Hub;
     std::chrono::milliseconds Retry;
     std::chrono::milliseconds Poll;
-    int WakePipe[2] = {-1, -1};
+    struct TWake; // how Stop reaches the thread in its waits
+    std::unique_ptr<TWake> Wake;
     std::atomic<bool> Stopping{false};
     std::thread Thread;
 

@@ -1,10 +1,9 @@
 #include "tools/remote/TStreamPump.h"
 
+#include "tools/remote/HttpSockets.h"
+
 #include <cstring>
-#include <linux/sockios.h>
 #include <microhttpd.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <vector>
 
 using Clock = std::chrono::steady_clock;
@@ -12,7 +11,7 @@ using Clock = std::chrono::steady_clock;
 struct TStreamPump::TState {
     TStreamPump* Pump = nullptr;
     MHD_Connection* Connection = nullptr;
-    int Fd = -1;
+    MHD_socket Fd = MHD_INVALID_SOCKET;
     std::shared_ptr<THttpStream> Stream;
     std::string Pending;
     std::size_t Sent = 0;
@@ -20,22 +19,13 @@ struct TStreamPump::TState {
     Clock::time_point UnsentSince{}; // the kernel has held unsent bytes since (epoch: none)
 };
 
-namespace {
-
-bool PeerGone(int fd) {
-    pollfd p{fd, POLLRDHUP, 0};
-    return poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
-}
-
-} // namespace
-
 MHD_Response* TStreamPump::Open(MHD_Connection* connection, std::shared_ptr<THttpStream> stream) {
     const MHD_ConnectionInfo* fd =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
     auto* state = new TState;
     state->Pump = this;
     state->Connection = connection;
-    state->Fd = fd != nullptr ? fd->connect_fd : -1;
+    state->Fd = fd != nullptr ? fd->connect_fd : MHD_INVALID_SOCKET;
     state->Stream = std::move(stream);
     MHD_Response* response =
         MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, 1024, &Read, state, &Free);
@@ -86,8 +76,7 @@ void TStreamPump::Free(void* cls) {
 }
 
 bool TStreamPump::Stalled(TState& state) const {
-    int unsent = 0;
-    if (ioctl(state.Fd, SIOCOUTQ, &unsent) != 0 || unsent <= 0) {
+    if (UnsentBytes(state.Fd) <= 0) {
         state.UnsentSince = {};
         return false;
     }

@@ -1,7 +1,8 @@
 // The bridge's TLS certificate: self-signed, made at the first start with GnuTLS and kept beside
 // the tokens (the key with mode 0600), naming the computer's addresses and host name. It is made
 // again when those change, when it comes near its end, or when its files cannot be trusted. Its
-// fingerprint is what a careful operator compares with what the phone shows.
+// fingerprint is what a careful operator compares with what the phone shows. GnuTLS on Linux
+// (TTlsIdentity.cpp); a Windows build has no TLS library (TTlsIdentityWindows.cpp).
 #pragma once
 
 #include <chrono>
@@ -19,6 +20,9 @@ enum class TIdentityOrigin { Kept, Made, Renewed };
 
 constexpr const char* TlsKeyFile = "remote-tls-key.pem";
 constexpr const char* TlsCertificateFile = "remote-tls-cert.pem";
+
+// Whether this build can serve TLS at all.
+bool TlsSupported();
 
 // `names`: the IP addresses and host names the certificate must name, exactly.
 bool LoadOrMakeTlsIdentity(

@@ -1,6 +1,7 @@
 // kadrant-remote: the opt-in bridge between Kadrant's control socket and phones, Stream Decks
 // and scripts on the local network.
-#include "control/RemoteCommand.h"
+#include "tools/remote/StopSignal.h"
+#include "tools/remote/TControlLink.h"
 #include "tools/remote/TOwnDirectory.h"
 #include "tools/remote/TPairingNotice.h"
 #include "tools/remote/TRemoteOptions.h"
@@ -9,7 +10,6 @@
 #include "tools/remote/TTlsIdentity.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -37,8 +37,7 @@ bool LoadToken(int dir, const std::string& dirName, const char* name, const char
 } // namespace
 
 int main(int argc, char** argv) {
-    TRemoteOptions defaults;
-    defaults.Dir = DefaultRemoteDir(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const TRemoteOptions defaults = RemoteDefaults();
     TRemoteOptions options;
     std::string error;
     if (!ParseRemoteArgs(std::vector<std::string>(argv + 1, argv + argc), defaults, options,
@@ -51,15 +50,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // The signals are taken before any thread starts, so that every thread inherits the mask and
-    // only sigwait below sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    CatchStopSignals();
 
     // The bridge may start before Kadrant ever ran for this user: the directory is made as the
     // launcher would, so that the token has a home and the socket can appear there later.
@@ -78,8 +69,16 @@ int main(int argc, char** argv) {
         LoadToken(dir, options.Dir, "remote-view-token",
                   "view links given out before must be given again", viewToken, viewOrigin);
     std::vector<std::string> hosts = PageHosts(options.Host, LocalAddresses());
-    // On the network the traffic is encrypted; plain HTTP only where no one else can see it.
-    bool tls = !PlainAllowed(options.Host);
+    // On the network the traffic is encrypted; plain HTTP only where no one else can see it,
+    // unless this build has no TLS and the operator asked for the network all the same.
+    bool tls = !PlainAllowed(options.Host) && TlsSupported();
+    if (!PlainAllowed(options.Host) && !tls)
+        std::fprintf(stderr,
+                     "kadrant-remote: WARNING: this build has no TLS. On %s everything goes over "
+                     "the network unencrypted, the pairing token in the links included: anyone "
+                     "on that network can read it and take control. Leave out --listen to keep "
+                     "the bridge on this computer.\n",
+                     options.Host.c_str());
     TTlsIdentity identity;
     TIdentityOrigin identityOrigin = TIdentityOrigin::Kept;
     if (loaded && tls &&
@@ -92,7 +91,7 @@ int main(int argc, char** argv) {
         return 1;
 
     TRemoteServerConfig config;
-    config.SocketPath = options.Dir + "/" + ControlSocketName;
+    config.SocketPath = ControlChannelIn(options.Dir);
     config.Token = token;
     config.ViewToken = viewToken;
     TRemoteServer server(config);
@@ -101,7 +100,7 @@ int main(int argc, char** argv) {
     // This computer's own programs (a stream's overlay, button boxes) keep plain HTTP on loopback,
     // on the next port.
     int localPort = port;
-    if (port >= 0 && tls)
+    if (port >= 0 && !PlainAllowed(options.Host))
         localPort = server.Bind("127.0.0.1", options.Port == 0 ? 0 : port + 1, false);
     if (port < 0 || localPort < 0) {
         std::fprintf(stderr,
@@ -116,7 +115,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::printf("kadrant-remote: Kadrant's socket %s\n", config.SocketPath.c_str());
+    std::printf("kadrant-remote: Kadrant's %s %s\n", ControlChannelWord, config.SocketPath.c_str());
     std::printf("kadrant-remote: %s pairing token in %s/remote-token\n",
                 origin == TTokenOrigin::Kept ? "existing" : "new", options.Dir.c_str());
     if (tls) {
@@ -158,8 +157,7 @@ int main(int argc, char** argv) {
                stdout);
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    WaitForStopSignal();
     server.Stop();
     std::printf("kadrant-remote: stopped\n");
     return 0;
