@@ -2,6 +2,7 @@
 
 #include "app/runstate/TRunFile.h"
 #include "app/runstate/TRunResume.h"
+#include "app/timing/LocalTime.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -19,7 +20,7 @@ std::string LocalDateTime(int64_t ms) {
     const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
     std::tm local{};
     char text[32] = "";
-    if (localtime_r(&seconds, &local))
+    if (ToLocalTime(seconds, local))
         std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
 }
@@ -57,7 +58,7 @@ TRunState TRunKeeper::KeyOf(TRunState state) const {
 }
 
 void TRunKeeper::Write(const TRunState& state) {
-    if (ReplaceFile(Path, FormatRunState(state))) {
+    if (ReplaceWholeFile(Path, FormatRunState(state))) {
         LastKey = KeyOf(state);
         Written = true;
         Failing = false;

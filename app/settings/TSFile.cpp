@@ -1,10 +1,8 @@
 #include "app/settings/TSFile.h"
 
-#include <cerrno>
+#include "app/settings/RecordFileCalls.h"
+
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,22 +34,15 @@ void TSFile::Assign(const char* path, void* record, uint32_t recordSize) {
 }
 
 TSFile::TFlag TSFile::Exists() const {
-    struct stat status;
-    return Flag(path_[0] != '\0' && ::stat(path_, &status) == 0);
+    return Flag(path_[0] != '\0' && recordfile::PathExists(path_));
 }
 
 TSFile::TFlag TSFile::Open() {
     Close();
-    struct stat status;
-    if (path_[0] == '\0' || ::stat(path_, &status) != 0)
+    if (path_[0] == '\0')
         return False;
-    // A file that nobody may write is read-only for the program too, even when it runs as root,
-    // which the kernel would let through.
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return False;
-    // No lock is taken: other copies of the program share the file for reading and writing.
-    handle_ = ::open(path_, O_RDWR | O_CLOEXEC);
-    if (handle_ < 0)
+    handle_ = recordfile::OpenForUpdate(path_);
+    if (!IsOpen())
         return False;
     position_ = 0;
     return True;
@@ -59,19 +50,16 @@ TSFile::TFlag TSFile::Open() {
 
 TSFile::TFlag TSFile::Create() {
     Close();
-    if (path_[0] != '\0') {
-        const int created = ::open(path_, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (created >= 0)
-            ::close(created);
-    }
+    if (path_[0] != '\0')
+        recordfile::CreateIfMissing(path_);
     Open();
     return True;
 }
 
 TSFile::TFlag TSFile::Close() {
-    if (handle_ >= 0)
-        ::close(handle_);
-    handle_ = -1;
+    if (IsOpen())
+        recordfile::Close(handle_);
+    handle_ = recordfile::NoHandle;
     return True;
 }
 
@@ -100,9 +88,7 @@ TSFile::TFlag TSFile::ReadAt(int64_t offset, void* buffer, uint32_t count) {
     auto* bytes = static_cast<char*>(buffer);
     uint32_t done = 0;
     while (done < count) {
-        const ssize_t got = ::read(handle_, bytes + done, count - done);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const int64_t got = recordfile::ReadSome(handle_, bytes + done, count - done);
         if (got <= 0)
             break;
         done += static_cast<uint32_t>(got);
@@ -118,9 +104,7 @@ TSFile::TFlag TSFile::WriteAt(int64_t offset, const void* buffer, uint32_t count
     const auto* bytes = static_cast<const char*>(buffer);
     uint32_t done = 0;
     while (done < count) {
-        const ssize_t put = ::write(handle_, bytes + done, count - done);
-        if (put < 0 && errno == EINTR)
-            continue;
+        const int64_t put = recordfile::WriteSome(handle_, bytes + done, count - done);
         if (put <= 0)
             return False;
         done += static_cast<uint32_t>(put);
@@ -131,15 +115,12 @@ TSFile::TFlag TSFile::WriteAt(int64_t offset, const void* buffer, uint32_t count
 TSFile::TFlag TSFile::Seek(int64_t offset) {
     if (!IsOpen() || offset < 0 || static_cast<uint64_t>(offset) > Size())
         return False;
-    if (::lseek(handle_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (!recordfile::SeekTo(handle_, offset))
         return False;
     position_ = offset;
     return True;
 }
 
 uint64_t TSFile::Size() const {
-    struct stat status;
-    if (!IsOpen() || ::fstat(handle_, &status) != 0)
-        return 0;
-    return static_cast<uint64_t>(status.st_size);
+    return IsOpen() ? recordfile::SizeOf(handle_) : 0;
 }

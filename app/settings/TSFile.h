@@ -1,7 +1,10 @@
 // A file of fixed-size records addressed by a 1-based record number, read and written through a
-// caller's record buffer. POSIX file calls only; other openers may read and write the same file.
+// caller's record buffer. Other openers may read and write the same file; the platform's calls are
+// in RecordFileCalls.h.
 // Results are 16-bit flags: 1 for success, 0 for failure. Nothing is reported or thrown.
 #pragma once
+
+#include "app/settings/RecordFileCalls.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +26,7 @@ public:
     void Assign(const char* path, void* record, uint32_t recordSize);
     TFlag Exists() const;
     // Opens an existing file for reading and writing; position 0. A file without any write
-    // permission bit is not opened, whoever runs the program.
+    // permission bit (on Windows: a read-only file) is not opened, whoever runs the program.
     TFlag Open();
     // Creates the file if none exists (silently keeping one that does), then opens it. Always 1.
     TFlag Create();
@@ -41,12 +44,12 @@ public:
     TFlag Seek(int64_t offset);
     uint64_t Size() const; // 0 when not open
 
-    bool IsOpen() const { return handle_ >= 0; }
+    bool IsOpen() const { return handle_ != recordfile::NoHandle; }
     const char* Path() const { return path_; }
 
 private:
-    char* path_;      // owned, PathSize bytes
-    int handle_ = -1; // -1: not open
+    char* path_; // owned, PathSize bytes
+    recordfile::THandle handle_ = recordfile::NoHandle;
     void* record_ = nullptr;
     uint32_t recordSize_ = 0;
     int64_t position_ = 0; // offset of the last seek

@@ -1,5 +1,7 @@
 #include "app/timing/TClock.h"
 
+#include "app/timing/LocalTime.h"
+
 #include <chrono>
 #include <ctime>
 
@@ -14,7 +16,7 @@ TLocalTime TSystemClock::LocalTime() {
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
     std::tm local{};
-    localtime_r(&seconds, &local);
+    ToLocalTime(seconds, local);
     const auto sinceEpoch = duration_cast<milliseconds>(now.time_since_epoch()).count();
     TLocalTime time;
     time.hour = local.tm_hour;

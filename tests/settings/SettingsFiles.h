@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,14 +18,25 @@ using TBytes = std::vector<uint8_t>;
 
 class TTempDir {
 public:
+    // Tried under fresh names until one is free: mkdtemp is not on every platform.
     TTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kadrant-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path candidate = base / ("kadrant-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate))
+                path_ = candidate;
+        }
+        if (path_.empty())
+            throw std::runtime_error("no temporary directory");
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
     }
+    // Made writable first: Windows does not remove a read-only file.
     ~TTempDir() {
         std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TTempDir(const TTempDir&) = delete;

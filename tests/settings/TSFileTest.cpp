@@ -143,7 +143,7 @@ TEST_F(TSFileTest, NothingHappensWhenNotOpenOrWithoutBuffer) {
 TEST_F(TSFileTest, ClearRecordZeroesExactlyTheRecordSize) {
     std::array<uint8_t, RecordSize + 4> buffer;
     buffer.fill(0x77);
-    file_.Assign(dir_.Path("x").c_str(), buffer.data(), RecordSize);
+    file_.Assign(dir_.Path("x").string().c_str(), buffer.data(), RecordSize);
     file_.ClearRecord();
     for (std::size_t i = 0; i < buffer.size(); ++i)
         EXPECT_EQ(i < RecordSize ? 0 : 0x77, buffer[i]) << i;

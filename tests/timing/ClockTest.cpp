@@ -1,10 +1,9 @@
+#include "ScopedZone.h"
 #include "app/timing/TClock.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <string>
 #include <thread>
 
@@ -26,19 +25,15 @@ TEST(SystemClockTest, LocalTimeIsTheZonesTimeOfDayToTheMillisecond) {
     using namespace std::chrono;
     constexpr int64_t DayMs = 86400000;
     constexpr int64_t AheadMs = (5 * 60 + 30) * 60000;
-    const char* zone = std::getenv("TZ");
-    const std::string saved = zone ? zone : "";
-    ::setenv("TZ", "KDT-5:30", 1);
-    ::tzset();
     TSystemClock clock;
-    const auto before = system_clock::now();
-    const TLocalTime now = clock.LocalTime();
-    const auto after = system_clock::now();
-    if (zone)
-        ::setenv("TZ", saved.c_str(), 1);
-    else
-        ::unsetenv("TZ");
-    ::tzset();
+    system_clock::time_point before, after;
+    TLocalTime now;
+    {
+        const TScopedZone zone("KDT-5:30");
+        before = system_clock::now();
+        now = clock.LocalTime();
+        after = system_clock::now();
+    }
 
     const auto ofDay = [&](system_clock::time_point t) {
         const int64_t ms = duration_cast<milliseconds>(t.time_since_epoch()).count();

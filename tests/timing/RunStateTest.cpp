@@ -1,65 +1,19 @@
 // "kadrant.run": its text and file, and a run taken back after a crash measured against the same
-// run that never stopped, both on simulated clocks.
-#include "TimingFakes.h"
+// run that never stopped, both on simulated clocks. RunFileLinuxTest.cpp and
+// RunFileWindowsTest.cpp have what each platform's replace does to the file itself.
+#include "RunProgram.h"
 #include "app/runstate/TRunFile.h"
-#include "app/runstate/TRunKeeper.h"
 #include "app/runstate/TRunResume.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/TestBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
-
-class TFakeWall : public TWallClock {
-public:
-    int64_t NowMs() override { return ms; }
-    int64_t ms = 1718000000000;
-};
-
-// One start of the program: the record, the timing functions and the keeper on the file.
-struct TProgram {
-    TProgram(uint32_t tick, int32_t function) {
-        clock.tick = tick;
-        clock.time = {14, 2, 31, 0};
-        settings.functionCode = function;
-        std::strcpy(settings.soundFile, "bell.wav");
-        timing.OnRunChanged = [this] { keeper.Changed(); };
-    }
-    void Press(int id, int times = 1) {
-        for (int i = 0; i < times; ++i) {
-            timing.SelectFirstStartTime();
-            timing.DoCommand(id);
-        }
-    }
-    void Run(int ms) {
-        for (int i = 0; i < ms / 100; ++i) {
-            clock.tick += 100;
-            wall.ms += 100;
-            timing.OnTimerTick();
-        }
-    }
-
-    TSettingsRecord settings{};
-    TFakeHost host;
-    TRecordingBoard board;
-    TFakeClock clock;
-    TFakeWall wall;
-    TRecordingSound sound;
-    std::vector<std::string> said;
-    TTimingFunctions timing{settings, host, board, clock, sound};
-    TRunKeeper keeper{
-        settings, timing,           clock,
-        wall,     RunStateFileName, [this](const std::string& line) { said.push_back(line); }};
-};
 
 struct TRunCase {
     const char* name;
@@ -150,13 +104,13 @@ TEST(RunStateText, OnlyAWholeUnchangedTextIsRead) {
 TEST(RunFile, ATemporaryFileLeftByACrashLeavesTheLastWholeState) {
     testline::TTempWorkDir dir;
     std::string read;
-    ASSERT_TRUE(ReplaceFile(RunStateFileName, "first"));
+    ASSERT_TRUE(ReplaceWholeFile(RunStateFileName, "first"));
     for (const char* left : {"", "kadrant.run 1\nclean 0\nsav"}) {
         std::ofstream(TemporaryPathOf(RunStateFileName)) << left; // killed before the rename
         ASSERT_EQ(ReadWholeFile(RunStateFileName, read), TFileRead::Read);
         EXPECT_EQ(read, "first");
     }
-    ASSERT_TRUE(ReplaceFile(RunStateFileName, "second"));
+    ASSERT_TRUE(ReplaceWholeFile(RunStateFileName, "second"));
     ASSERT_EQ(ReadWholeFile(RunStateFileName, read), TFileRead::Read);
     EXPECT_EQ(read, "second");
 }
@@ -188,7 +142,7 @@ TEST(RunIgnored, DamagedFutureOldOrForeignFilesAndCleanCloses) {
         state.anchorMs = next.wall.ms - file.anchorAgoMs;
         std::string text = FormatRunState(state);
         text.resize(text.size() - (file.cut ? 3 : 0));
-        ASSERT_TRUE(ReplaceFile(RunStateFileName, text));
+        ASSERT_TRUE(ReplaceWholeFile(RunStateFileName, text));
         EXPECT_FALSE(next.keeper.TakeOver() || next.timing.State.running) << file.said;
         EXPECT_EQ(next.timing.State.count, 0) << file.said;
         const std::string said = next.said.empty() ? "" : next.said[0];
@@ -229,56 +183,6 @@ TEST(RunKeeper, WritesChangesWithTheCountsOwnAnchorSaysFailureOnceAndClosesClean
     TProgram next(0, FunctionCountUp);
     EXPECT_FALSE(next.keeper.TakeOver());
     EXPECT_TRUE(next.said.empty());
-}
-
-// A notice of a change that changes nothing in the run (STOP while stopped, a field set to what it
-// holds) leaves the file alone: no write, so no wait for the disk.
-TEST(RunKeeper, ANoticeThatChangesNothingWritesNothing) {
-    testline::TTempWorkDir dir;
-    TProgram program(0, FunctionCountDown);
-    program.settings.displayType = DisplaySeconds;
-    program.settings.startNumber = program.settings.initialNumber = 9;
-    program.keeper.TakeOver();
-    program.Press(ControlReset);
-    // Held open, the file keeps its inode from being reused by a rewrite.
-    const int held = ::open(RunStateFileName, O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(held, 0);
-    struct stat before {};
-    ASSERT_EQ(::fstat(held, &before), 0);
-    program.Run(3000);
-    program.Press(ControlStop, 3);
-    program.keeper.Changed();
-    struct stat after {};
-    ASSERT_EQ(::stat(RunStateFileName, &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten";
-
-    program.Press(ControlStart); // a real change is written
-    ASSERT_EQ(::stat(RunStateFileName, &after), 0);
-    ::close(held);
-    EXPECT_NE(after.st_ino, before.st_ino);
-}
-
-// A rewrite never touches the file in place: a reader holding the old file still reads it whole,
-// and the name gives the new one whole, so no moment shows a cut or mixed file.
-TEST(RunKeeper, ARewriteReplacesTheFileAndNeverCutsIt) {
-    testline::TTempWorkDir dir;
-    TProgram program(0, FunctionCountUp);
-    program.settings.displayType = DisplaySeconds;
-    program.keeper.TakeOver();
-    program.Press(ControlReset);
-    const std::string old = testbytes::ReadFile(RunStateFileName);
-    const int reader = ::open(RunStateFileName, O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    program.Press(ControlStart);
-    std::string held(4096, '\0');
-    const ssize_t got = ::pread(reader, held.data(), held.size(), 0);
-    ::close(reader);
-    ASSERT_GE(got, 0);
-    held.resize(static_cast<std::size_t>(got));
-    EXPECT_EQ(held, old);
-    TRunState state;
-    ASSERT_TRUE(ParseRunState(testbytes::ReadFile(RunStateFileName), state));
-    EXPECT_TRUE(state.running);
 }
 
 } // namespace
