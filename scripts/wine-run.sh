@@ -13,6 +13,8 @@
 # asks for pseudo-terminals mapped as COM ports (KADRANT_WINE_PTYS gives its address).
 #   wine-run.sh --tree BUILD_DIR program.exe [arguments...]
 #   wine-run.sh --tree BUILD_DIR --stop     ends the server, then the pty helper; removes the folder
+#   KADRANT_WINE_DISPLAY=:N                 the X display of every Wine call of that tree
+#   wine-run.sh --tree BUILD_DIR --home     prints the folder that is the Wine user's HOME
 set -euo pipefail
 if [ "${1:-}" != --tree ] || [ $# -lt 3 ]; then
     echo "usage: wine-run.sh --tree BUILD_DIR (program.exe [arguments...] | --stop)" >&2
@@ -29,6 +31,9 @@ as_wine_user() {
     local vars=(HOME="$home" WINEPREFIX="$home/prefix" WINEDEBUG=-all WINEARCH=win64
         WINEDLLOVERRIDES="mscoree,mshtml=" PATH=/usr/bin:/bin LANG=C.UTF-8
         KADRANT_WINE_PTYS="$(cat "$home/ptys.address" 2>/dev/null || true)")
+    # A program with windows (the installed program's smoke test) gets the display the caller
+    # names; everything else runs without one.
+    [ -z "${KADRANT_WINE_DISPLAY:-}" ] || vars+=(DISPLAY="$KADRANT_WINE_DISPLAY")
     local name
     for name in $(compgen -e | grep -E '^(KADRANT_|GTEST_)' || true); do
         [ "$name" = KADRANT_WINE_PTYS ] || vars+=("$name=${!name}")
@@ -62,6 +67,10 @@ stop() {
     rm -rf "$state"
 }
 
+if [ "$1" = --home ]; then
+    echo "$home"
+    exit 0
+fi
 if [ "$1" = --stop ]; then
     stop
     exit 0
@@ -79,9 +88,12 @@ if [ ! -f "$state/ready" ]; then
     # the caller's pipes, for which ctest would wait.
     as_wine_user wineserver -p </dev/null >>"$state/wine.log" 2>&1
     as_wine_user wineboot -i </dev/null >>"$state/wine.log" 2>&1
-    # No display: windows (the device watch's message-only one) need no graphics driver.
-    as_wine_user wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
-        </dev/null >>"$state/wine.log" 2>&1
+    # No display: windows (the device watch's message-only one) need no graphics driver. With
+    # one, every call must name the same: Wine's desktop process keeps the first call's.
+    if [ -z "${KADRANT_WINE_DISPLAY:-}" ]; then
+        as_wine_user wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+            </dev/null >>"$state/wine.log" 2>&1
+    fi
     # The pseudo-terminals' helper, in a session of its own; it closes every descriptor it was
     # given (the lock, ctest's pipes), so that nobody waits for it.
     (RUN=exec as_wine_user setsid python3 "$source_dir/tests/support/wine_ptys.py" \
