@@ -101,6 +101,16 @@ public:
             Ptys.Ask("close " + Number);
         Open = false;
     }
+    // Bytes sent from the board's end, as a peer that writes to the program would.
+    void Write(const std::string& bytes) {
+        static const char digits[] = "0123456789abcdef";
+        std::string hex;
+        for (unsigned char c : bytes) {
+            hex += digits[c >> 4];
+            hex += digits[c & 15];
+        }
+        Ptys.Ask("write " + Number + " " + hex);
+    }
     // "9600 8 N 1 ixon=0 opost=0", as the pseudo-terminal is set now.
     std::string Settings() { return Ptys.Ask("settings " + Number); }
 

@@ -5,6 +5,7 @@ A test (a Windows program, tests/support/WinePtys.h) connects over loopback TCP 
 command per line, each answered by one line:
     open N     a new pseudo-terminal, raw, linked as dosdevices/comN  -> "ok /dev/pts/M"
     read N     the bytes its master has now, in hex (possibly none)   -> "ok 0217..."
+    write N HEX the bytes written to its master, as the other end sends -> "ok"
     settings N the line settings on it: "ok 9600 8 N 1 ixon=0 opost=0"
     close N    the master closes (a pulled cable); comN leads nowhere -> "ok"
     drop N     comN leads nowhere (a port that is not there)          -> "ok"
@@ -69,7 +70,8 @@ def main():
 
     def answer(ports, line):
         words = line.split()
-        if len(words) != 2 or not words[1].isdigit() or not 1 <= int(words[1]) <= 26:
+        count = 3 if words[:1] == ["write"] else 2
+        if len(words) != count or not words[1].isdigit() or not 1 <= int(words[1]) <= 26:
             return "error usage"
         verb, number = words[0], int(words[1])
         if verb == "open":
@@ -99,6 +101,14 @@ def main():
             except (BlockingIOError, OSError):
                 pass
             return "ok " + data.hex()
+        if verb == "write":
+            try:
+                data = bytes.fromhex(words[2])
+                written = os.write(master, data)
+            except (ValueError, OSError) as error:
+                return "error " + str(error).replace("\n", " ")
+            # A test writes a few messages; the pty's buffer holds thousands of bytes.
+            return "ok" if written == len(data) else "error short write"
         if verb == "settings":
             return "ok " + settings(master)
         if verb == "close":

@@ -1,20 +1,20 @@
 // Reading a simulator log back: the round trip through TBoardLog, damaged lines, the summary an
-// operator reads, the board a replay ends on, and the program's --print and --replay.
+// operator reads, the board a replay ends on. (The program's --print and --replay are in
+// TBoardSimProgramTest.cpp.)
 #include "tests/support/PtyLine.h"
-#include "tests/support/WaitFor.h"
+#include "tests/tools/BoardLogSamples.h"
 #include "tools/boardsim/TBoardLog.h"
 #include "tools/boardsim/TBoardLogPrinter.h"
 #include "tools/boardsim/TBoardLogReader.h"
 #include "tools/boardsim/TBoardLogSummary.h"
 #include "tools/boardsim/TBoardReplay.h"
 
-#include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+using boardlogsamples::HandMadeLog;
+using boardlogsamples::WriteFile;
 using testline::TTempWorkDir;
 
 namespace {
@@ -23,47 +23,11 @@ std::string Good(char wire, const std::string& nine) {
     return std::string("\x02L") + wire + "\tA" + nine + "\t\r\n";
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
 std::vector<TLogEntry> Read(const std::filesystem::path& path) {
     std::vector<TLogEntry> entries;
     std::string error;
     EXPECT_TRUE(TBoardLogReader::ReadFile(path.string(), entries, error)) << error;
     return entries;
-}
-
-// A small event: the clock, two lines, a resend, a malformed message, a long pause, more.
-const char* const HandMadeLog = "1000 2024-05-01T10:00:00.000 L0 |    10203|\n"
-                                "1250 2024-05-01T10:00:00.250 L1 |A00000005|\n"
-                                "1250 2024-05-01T10:00:00.250 L1 |A00000005|\n"
-                                "2250 2024-05-01T10:00:01.250 MALFORMED missing STX |L0|\n"
-                                "9250 2024-05-01T10:00:08.250 L1 |A00000004|\n"
-                                "9300 2024-05-01T10:00:08.300 L0 |    10211|\n";
-
-struct TRun {
-    int Status = -1;
-    std::string Output;
-};
-
-TRun RunProgram(const std::string& arguments) {
-    TRun run;
-    // Bounded: a program that never ends fails its test (status -1) instead of hanging the suite.
-    const std::string limit = std::to_string(testwait::ScaledMs(30000) / 1000);
-    std::string command = "timeout -s KILL " + limit + " " + std::string(BOARDSIM_PROGRAM) + " " +
-                          arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        run.Output.append(chunk, n);
-    int status = pclose(pipe);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
 }
 
 } // namespace
@@ -242,44 +206,4 @@ TEST(BoardLogPrinter, ARowPerEntryAndTheWholeBoardMarked) {
     EXPECT_NE(text.find("    L0 |         |\n  > L1 |A00000005|\n    L2 |"), std::string::npos)
         << text;
     EXPECT_NE(text.find("    L8 |         |\n"), std::string::npos);
-}
-
-TEST(BoardSimProgram, PrintsALogWithItsSummaryAndRefusesAnUnreadableOne) {
-    TTempWorkDir dir;
-    std::filesystem::path path = dir.Path / "board.log";
-    WriteFile(path, HandMadeLog);
-    TRun run = RunProgram("--print " + path.string());
-    EXPECT_EQ(run.Status, 0);
-    EXPECT_NE(run.Output.find("2024-05-01T10:00:08.300  L0 |    10211|\n"), std::string::npos)
-        << run.Output;
-    EXPECT_NE(run.Output.find("MALFORMED missing STX |L0|"), std::string::npos);
-    EXPECT_NE(run.Output.find("largest gap: 7.000 s"), std::string::npos);
-
-    TRun full = RunProgram("--print " + path.string() + " --full");
-    EXPECT_EQ(full.Status, 0);
-    EXPECT_NE(full.Output.find("2024-05-01T10:00:08.300  L0 |    10211|\n"
-                               "  > L0 |    10211|\n"
-                               "    L1 |A00000004|\n"),
-              std::string::npos)
-        << full.Output;
-
-    EXPECT_EQ(RunProgram("--print " + (dir.Path / "none.log").string()).Status, 2);
-    EXPECT_EQ(RunProgram("--print " + path.string() + " --port 3").Status, 2);
-    EXPECT_FALSE(std::filesystem::exists("ports/Com1"));
-}
-
-TEST(BoardSimProgram, ReplaysHeadlessToTheFinalBoardWithoutAPort) {
-    TTempWorkDir dir;
-    std::filesystem::path path = dir.Path / "board.log";
-    WriteFile(path, HandMadeLog);
-    TRun run = RunProgram("--replay " + path.string() + " --headless --speed 1000");
-    EXPECT_EQ(run.Status, 0) << run.Output;
-    EXPECT_NE(run.Output.find("final board:\n"
-                              "  > L0 |    10211|\n"
-                              "    L1 |A00000004|\n"
-                              "    L2 |         |\n"),
-              std::string::npos)
-        << run.Output;
-    EXPECT_TRUE(std::filesystem::is_empty("ports"));
-    EXPECT_EQ(RunProgram("--replay " + path.string() + " --speed 0").Status, 2);
 }

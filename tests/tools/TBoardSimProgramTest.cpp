@@ -1,12 +1,15 @@
 // The simulator as a program: the driver talks to it over its pseudo-terminal exactly as to a
-// board, and its log shows what arrived; it removes its link when told to stop.
+// board, and its log shows what arrived; it removes its link when told to stop. And its --print
+// and --replay of a log.
 #include "scoreboard/TScbDriver.h"
 #include "tests/support/ChildWait.h"
 #include "tests/support/PtyLine.h"
 #include "tests/support/WaitFor.h"
+#include "tests/tools/BoardLogSamples.h"
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -15,10 +18,39 @@
 #include <thread>
 #include <vector>
 
+using boardlogsamples::HandMadeLog;
+using boardlogsamples::WriteFile;
 using testline::TTempWorkDir;
 
 using testwait::LinesOf;
 using testwait::WaitFor;
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Output;
+};
+
+TRun RunProgram(const std::string& arguments) {
+    TRun run;
+    // Bounded: a program that never ends fails its test (status -1) instead of hanging the suite.
+    const std::string limit = std::to_string(testwait::ScaledMs(30000) / 1000);
+    std::string command = "timeout -s KILL " + limit + " " + std::string(BOARDSIM_PROGRAM) + " " +
+                          arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
+        run.Output.append(chunk, n);
+    int status = pclose(pipe);
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+} // namespace
 
 TEST(BoardSimProgram, LogsWhatTheDriverSendsAndRemovesItsLinkOnSigterm) {
     TTempWorkDir dir;
@@ -65,4 +97,44 @@ TEST(BoardSimProgram, LogsWhatTheDriverSendsAndRemovesItsLinkOnSigterm) {
     ASSERT_TRUE(testwait::WaitChild(simulator, &status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_FALSE(std::filesystem::is_symlink("ports/Com7"));
+}
+
+TEST(BoardSimProgram, PrintsALogWithItsSummaryAndRefusesAnUnreadableOne) {
+    TTempWorkDir dir;
+    std::filesystem::path path = dir.Path / "board.log";
+    WriteFile(path, HandMadeLog);
+    TRun run = RunProgram("--print " + path.string());
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Output.find("2024-05-01T10:00:08.300  L0 |    10211|\n"), std::string::npos)
+        << run.Output;
+    EXPECT_NE(run.Output.find("MALFORMED missing STX |L0|"), std::string::npos);
+    EXPECT_NE(run.Output.find("largest gap: 7.000 s"), std::string::npos);
+
+    TRun full = RunProgram("--print " + path.string() + " --full");
+    EXPECT_EQ(full.Status, 0);
+    EXPECT_NE(full.Output.find("2024-05-01T10:00:08.300  L0 |    10211|\n"
+                               "  > L0 |    10211|\n"
+                               "    L1 |A00000004|\n"),
+              std::string::npos)
+        << full.Output;
+
+    EXPECT_EQ(RunProgram("--print " + (dir.Path / "none.log").string()).Status, 2);
+    EXPECT_EQ(RunProgram("--print " + path.string() + " --port 3").Status, 2);
+    EXPECT_FALSE(std::filesystem::exists("ports/Com1"));
+}
+
+TEST(BoardSimProgram, ReplaysHeadlessToTheFinalBoardWithoutAPort) {
+    TTempWorkDir dir;
+    std::filesystem::path path = dir.Path / "board.log";
+    WriteFile(path, HandMadeLog);
+    TRun run = RunProgram("--replay " + path.string() + " --headless --speed 1000");
+    EXPECT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("final board:\n"
+                              "  > L0 |    10211|\n"
+                              "    L1 |A00000004|\n"
+                              "    L2 |         |\n"),
+              std::string::npos)
+        << run.Output;
+    EXPECT_TRUE(std::filesystem::is_empty("ports"));
+    EXPECT_EQ(RunProgram("--replay " + path.string() + " --speed 0").Status, 2);
 }

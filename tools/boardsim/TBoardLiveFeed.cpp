@@ -1,6 +1,7 @@
 #include "tools/boardsim/TBoardLiveFeed.h"
 
 #include "tools/boardsim/TBoardView.h"
+#include "tools/boardsim/TPtyPort.h"
 
 #include <QSocketNotifier>
 #include <QString>
@@ -24,7 +25,7 @@ TBoardLiveFeed::TBoardLiveFeed(TBoardSession& session, int masterFd, TBoardView&
 
 void TBoardLiveFeed::ReadLine() {
     std::vector<TBoardEvent> events;
-    if (!Session.ReadFrom(MasterFd, events, TBoardLog::MonotonicMs())) {
+    if (!TPtyPort::ReadInto(MasterFd, Session, events, TBoardLog::MonotonicMs())) {
         Notifier->setEnabled(false);
         View.SetNote(QStringLiteral("line closed"));
     }

@@ -9,7 +9,8 @@ TBoardLog::~TBoardLog() {
 }
 
 bool TBoardLog::Open(const std::string& path) {
-    File = std::fopen(path.c_str(), "a");
+    // Binary: the lines end in LF alone on every platform, as the reader expects.
+    File = std::fopen(path.c_str(), "ab");
     return File != nullptr;
 }
 

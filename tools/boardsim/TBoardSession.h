@@ -1,5 +1,6 @@
 // Everything the simulator does with received bytes, apart from showing them: cut them into
-// messages, update the board, write the log. The window and the headless loop both drive it.
+// messages, update the board, write the log. The window and the headless loop both drive it, on
+// either platform: the bytes come from the platform's line (BoardSimLive.h).
 #pragma once
 
 #include "tools/boardsim/TBoardLines.h"
@@ -15,8 +16,6 @@ public:
     std::vector<TBoardEvent> Receive(const char* data, size_t size, long long nowMs);
     // Called now and then: flags a fragment that has waited too long.
     std::vector<TBoardEvent> Idle(long long nowMs);
-    // Reads what the master has (non-blocking); false when the line is gone.
-    bool ReadFrom(int fd, std::vector<TBoardEvent>& events, long long nowMs);
 
     TBoardLines Board;
     TBoardLog Log;

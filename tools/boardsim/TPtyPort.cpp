@@ -106,3 +106,19 @@ void TPtyPort::RemoveLinkOnSignals() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
 }
+
+bool TPtyPort::ReadInto(int fd, TBoardSession& session, std::vector<TBoardEvent>& events,
+                        long long nowMs) {
+    char chunk[4096];
+    for (;;) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n > 0) {
+            std::vector<TBoardEvent> more = session.Receive(chunk, static_cast<size_t>(n), nowMs);
+            events.insert(events.end(), more.begin(), more.end());
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}

@@ -3,7 +3,10 @@
 // reports a hang-up between two openings by the program. It can be unplugged and plugged back.
 #pragma once
 
+#include "tools/boardsim/TBoardSession.h"
+
 #include <string>
+#include <vector>
 
 class TPtyPort {
 public:
@@ -22,6 +25,10 @@ public:
     int MasterFd() const { return Master; }
     const std::string& LinkPath() const { return Link; }
     const std::string& SlavePath() const { return Slave; }
+
+    // Reads what the master has (non-blocking) into the session; false when the line is gone.
+    static bool ReadInto(int masterFd, TBoardSession& session, std::vector<TBoardEvent>& events,
+                         long long nowMs);
 
     // Removes the link also when the process ends by SIGINT, SIGTERM or SIGHUP.
     void RemoveLinkOnSignals();
