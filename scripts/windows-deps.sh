@@ -18,11 +18,12 @@ qt_version="$(version_of qt6-base-dev)"
 mhd_version="$(version_of libmicrohttpd-dev)"
 qr_version="$(version_of libqrencode-dev)"
 
-# Qt without what Kadrant does not use: every left-out module is compile time saved.
+# Qt without what Kadrant does not use: every left-out module is compile time saved. Tablets are
+# left out also because Debian's source has no wintab.h, which the Windows plug-in's needs.
 qt_options=(-release -nomake examples -nomake tests
     -no-opengl -no-feature-direct2d -no-feature-vulkan -no-feature-sql -no-feature-printsupport
     -no-feature-dbus -no-feature-network -no-feature-concurrent -no-feature-xml
-    -no-feature-testlib -no-freetype -no-libjpeg -qt-zlib -qt-libpng -qt-harfbuzz -qt-pcre)
+    -no-feature-testlib -no-feature-tabletevent -no-freetype -no-libjpeg -qt-zlib -qt-libpng -qt-harfbuzz -qt-pcre)
 options_hash="$(printf '%s ' "${qt_options[@]}" | sha1sum | cut -c1-8)"
 deps="$cache/windows-deps"
 qt_prefix="$deps/qt-${qt_version%%+*}-$options_hash"

@@ -79,7 +79,9 @@ std::string TControlPipeChannel::AnswerOnWindowThread(const TRemoteCommand& comm
 }
 
 std::unique_ptr<TControlChannel> MakeControlChannel(TControlHandler& handler) {
+    // Named from the directory's UTF-8 spelling, as the bridge names the pipe it looks for.
     std::error_code error;
-    const std::string here = std::filesystem::current_path(error).string();
-    return std::make_unique<TControlPipeChannel>(handler, controlpipe::PipeNameFor(here));
+    const std::u8string here = std::filesystem::current_path(error).u8string();
+    return std::make_unique<TControlPipeChannel>(
+        handler, controlpipe::PipeNameFor(std::string(here.begin(), here.end())));
 }
