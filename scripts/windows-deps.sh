@@ -66,6 +66,11 @@ build_qt() {
     src="$(fetch_source qt6-base "$qt_version")"
     build="$cache/build/qt-$options_hash"
     rm -rf "$build" "$qt_prefix" && mkdir -p "$build"
+    # Qt's Windows plug-in asks for the DirectWrite font database whenever DirectWrite 3 is
+    # there, but Gui builds that database only with Direct2D too: without Direct2D the plug-in
+    # would not link. The plug-in then uses the GDI font database, as it does by default.
+    sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+        "$src/src/plugins/platforms/windows/qwindowsintegration.cpp"
     echo "windows-deps: building Qt $qt_version for Windows (about 20 minutes on 2 cores)"
     (cd "$build" && "$src/configure" -prefix "$qt_prefix" -xplatform win32-g++ -qt-host-path /usr \
         "${qt_options[@]}" -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$compilers" \

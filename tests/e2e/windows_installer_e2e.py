@@ -9,6 +9,7 @@ mapped as COM5, which this script reads as the board):
   - "config.dat" in %APPDATA%\\Kadrant chooses Com5 and a count-up from 0;
   - Kadrant started through its Start-menu entry blanks the board's lines, START is clicked, and a
     count arrives once a second for 5 s;
+  - the installed bridge, started beside it, answers the state it gets through the named pipe;
   - a clean close (WM_CLOSE, as the window's close box sends) leaves a 596-byte "config.dat";
   - started again, START, killed (taskkill /F) and started again: the count goes on from the second
     it would have reached;
@@ -144,6 +145,50 @@ def wait_until(what, timeout):
     return False
 
 
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def check_bridge(wine, program, user, settings_dir):
+    port = free_port()
+    windows_dir = "C:\\users\\%s\\AppData\\Roaming\\Kadrant" % os.path.basename(user)
+    bridge = subprocess.Popen([WINE_RUN, "--tree", wine.tree,
+                               os.path.join(program, "kadrant-remote.exe"), "--dir", windows_dir,
+                               "--listen", f"127.0.0.1:{port}"], env=wine.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    token_file = os.path.join(settings_dir, "remote-token")
+    state = ""
+    try:
+        deadline = time.monotonic() + 20 * SCALE
+        while time.monotonic() < deadline and not state:
+            time.sleep(0.3)
+            if not os.path.exists(token_file):
+                continue
+            with open(token_file) as f:
+                token = f.read().strip()
+            try:
+                with socket.create_connection(("127.0.0.1", port), timeout=5) as conn:
+                    conn.sendall(f"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                 f"Authorization: Bearer {token}\r\nConnection: close\r\n\r\n"
+                                 .encode())
+                    reply = b""
+                    while (chunk := conn.recv(4096)):
+                        reply += chunk
+                state = reply.decode(errors="replace")
+            except OSError:
+                continue
+        body = state.split("\r\n\r\n", 1)[-1]
+        print("bridge state:", body.strip()[:160])
+        check("the bridge answers the state it got through the named pipe",
+              state.startswith("HTTP/1.1 200") and body.lstrip().startswith("{")
+              and '"running":true' in body.replace(" ", ""), state[:120])
+    finally:
+        wine.run("taskkill", "/F", "/IM", "kadrant-remote.exe")
+        bridge.wait(timeout=30 * SCALE)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -229,6 +274,9 @@ def run(args, installer, wine, display):
         os.makedirs(os.path.dirname(os.path.abspath(args.shot)), exist_ok=True)
         subprocess.run(["import", "-window", "root", args.shot],
                        env=dict(os.environ, DISPLAY=display), check=False)
+
+    # The bridge, installed beside it, reaches the counting Kadrant through its named pipe.
+    check_bridge(wine, program, user, settings_dir)
 
     # A clean close: the window gets WM_CLOSE, saves and ends.
     wine.run("taskkill", "/IM", "kadrant.exe")
