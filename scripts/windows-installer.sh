@@ -21,7 +21,7 @@ build="$(cd "$build" && pwd)"
 
 stage="$build/stage"
 rm -rf "$stage"
-cmake --install "$build" --prefix "$stage" >/dev/null
+cmake --install "$build" --prefix "$stage" --strip >/dev/null
 convert resources/pictures/10-32.png resources/pictures/10-64.png "$stage/kadrant.ico"
 
 # The installer's File lines and the uninstaller's Delete lines, from the same walk of the stage,

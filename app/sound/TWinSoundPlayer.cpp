@@ -1,9 +1,10 @@
 #include "app/sound/TWinSoundPlayer.h"
 #include "app/sound/SoundPlayer.h"
 
-#include <mmsystem.h>
 #include <string>
 #include <windows.h>
+
+#include <mmsystem.h> // after windows.h, whose types it uses
 
 namespace {
 

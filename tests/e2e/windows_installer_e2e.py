@@ -35,7 +35,7 @@ from steps import Steps
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINE_RUN = os.path.join(HERE, "..", "..", "scripts", "wine-run.sh")
 MESSAGE = re.compile(rb"\x02L0\tA(.{9})\t\r\n", re.S)
-CLEAR = b"\x02L0\tC"  # the start of a line's clear message
+CLEAR = b"\x02L0\tA" + b" " * 9 + b"\t\r\n"  # line 1 blanked
 PORT = 5
 # Under Wine, on a busy 2-core machine, a program's start takes seconds; every wait is bounded.
 SCALE = float(os.environ.get("KADRANT_TIME_SCALE", "5"))
@@ -54,6 +54,11 @@ class Wine:
     def run(self, *args, timeout=60 * SCALE):
         return subprocess.run([WINE_RUN, "--tree", self.tree, *args], env=self.env,
                               capture_output=True, text=True, timeout=timeout)
+
+    def launch(self, *args):
+        """Starts a program that outlives the call: it must not hold our pipes."""
+        subprocess.run([WINE_RUN, "--tree", self.tree, *args], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60 * SCALE)
 
     def home(self):
         return self.run("--home").stdout.strip()
@@ -250,7 +255,7 @@ def run(args, installer, wine, display):
     link = os.path.join(menu, "Kadrant.lnk")
 
     def start_kadrant():
-        wine.run("start", "/unix", link)
+        wine.launch("start", "/unix", link)
         return find_window(display, 30 * SCALE)
 
     # First start: the opening clear lines, then START and a count once a second.
@@ -315,13 +320,16 @@ def run(args, installer, wine, display):
           bool(resumed and start_time and abs(resumed[1] - (resumed[0] - start_time)) <= 2),
           str(rows[-3:]))
     wine.run("taskkill", "/IM", "kadrant.exe")
-    wait_until(lambda: not running(wine), 20 * SCALE)
+    if not wait_until(lambda: not running(wine), 20 * SCALE):
+        wine.run("taskkill", "/F", "/IM", "kadrant.exe")  # a running program cannot be deleted
+        wait_until(lambda: not running(wine), 20 * SCALE)
 
     # The uninstaller takes the program and its entries, and leaves the settings.
     uninstall = wine.run(os.path.join(program, "uninstall.exe"), "/S")
     wait_until(lambda: not os.path.exists(os.path.join(program, "kadrant.exe")), 30 * SCALE)
-    check("the uninstaller removes the program",
-          not os.path.exists(os.path.join(program, "kadrant.exe")), uninstall.stderr[-200:])
+    left = sorted(os.listdir(program)) if os.path.isdir(program) else []
+    check("the uninstaller removes the program", not left,
+          " ".join(left) + " " + uninstall.stderr[-200:])
     check("the uninstaller removes the Start-menu entries",
           not os.path.exists(os.path.join(menu, "Kadrant.lnk")))
     check("the uninstaller leaves config.dat", os.path.isfile(config))
