@@ -138,7 +138,17 @@ def click_start(display, window):
 
 
 def running(wine):
-    return "kadrant.exe" in wine.run("tasklist").stdout.lower()
+    """Windows' view (tasklist) or Linux's (a Wine process for kadrant.exe still holds its files)."""
+    if "kadrant.exe" in wine.run("tasklist").stdout.lower():
+        return True
+    for cmdline in glob.glob("/proc/[0-9]*/cmdline"):
+        try:
+            with open(cmdline, "rb") as f:
+                if b"\\kadrant.exe" in f.read().lower():
+                    return True
+        except OSError:
+            continue
+    return False
 
 
 def wait_until(what, timeout):
@@ -320,9 +330,12 @@ def run(args, installer, wine, display):
           bool(resumed and start_time and abs(resumed[1] - (resumed[0] - start_time)) <= 2),
           str(rows[-3:]))
     wine.run("taskkill", "/IM", "kadrant.exe")
-    if not wait_until(lambda: not running(wine), 20 * SCALE):
+    closed = wait_until(lambda: not running(wine), 20 * SCALE)
+    print("the resumed program ended on WM_CLOSE:", closed)
+    if not closed:
         wine.run("taskkill", "/F", "/IM", "kadrant.exe")  # a running program cannot be deleted
-        wait_until(lambda: not running(wine), 20 * SCALE)
+        check("Kadrant has ended before the uninstaller runs",
+              wait_until(lambda: not running(wine), 20 * SCALE))
 
     # The uninstaller takes the program and its entries, and leaves the settings.
     uninstall = wine.run(os.path.join(program, "uninstall.exe"), "/S")
